@@ -1,0 +1,196 @@
+#include "media/ffmpeg_loader.h"
+
+#include <dlfcn.h>
+#include <fenv.h>
+#include <sys/stat.h>
+
+#include <cassert>
+#include <stdexcept>
+
+#include "base/text.h"
+#include "media/av.h"
+
+namespace media {
+namespace {
+
+#define VORNEL_STR2(x) #x
+#define VORNEL_STR(x) VORNEL_STR2(x)
+
+// The sonames follow the major versions of the headers we compile against.
+const TLibraryItem kLibraryItems[kLibraryCount] = {
+    {TLibrary::avCodec, "avcodec", VORNEL_STR(LIBAVCODEC_VERSION_MAJOR), &AvCodecBindings},
+    {TLibrary::avDevice, "avdevice", VORNEL_STR(LIBAVDEVICE_VERSION_MAJOR), &AvDeviceBindings},
+    {TLibrary::avFilter, "avfilter", VORNEL_STR(LIBAVFILTER_VERSION_MAJOR), &AvFilterBindings},
+    {TLibrary::avFormat, "avformat", VORNEL_STR(LIBAVFORMAT_VERSION_MAJOR), &AvFormatBindings},
+    {TLibrary::avUtil, "avutil", VORNEL_STR(LIBAVUTIL_VERSION_MAJOR), &AvUtilBindings},
+    {TLibrary::swScale, "swscale", VORNEL_STR(LIBSWSCALE_VERSION_MAJOR), &SwScaleBindings},
+    {TLibrary::swResample, "swresample", VORNEL_STR(LIBSWRESAMPLE_VERSION_MAJOR), &SwResampleBindings},
+    {TLibrary::myUtil, "c", "6", &LibcBindings},
+    {TLibrary::lbSDL, "SDL2-2.0", "0", &SdlBindings},
+};
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string dlErrorText() {
+  const char* text = ::dlerror();
+  return text ? text : "unknown error";
+}
+
+// Opens a module: from the folder when the file is there, else by bare name through the default search.
+// Modules are opened global so that a library loaded later from the same folder resolves its
+// dependencies against the ones already loaded.
+void* openModule(const std::string& folder, const std::string& file) {
+  if (!folder.empty() && fileExists(folder + file)) return ::dlopen((folder + file).c_str(), RTLD_NOW | RTLD_GLOBAL);
+  return ::dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
+}
+
+}  // namespace
+
+const TLibraryItem& LibraryItem(TLibrary lib) { return kLibraryItems[static_cast<int>(lib)]; }
+
+std::string LibraryFileName(TLibrary lib) {
+  const TLibraryItem& item = LibraryItem(lib);
+  return std::string("lib") + item.Name + ".so." + item.Version;
+}
+
+void BindTable(void* handle, const std::string& fileName, std::span<const TBinding> table) {
+  for (const TBinding& binding : table) {
+    ::dlerror();
+    void* address = ::dlsym(handle, binding.Name);
+    if (!address) {
+      const std::string reason = dlErrorText();
+      UnbindTable(table);
+      throw std::runtime_error(base::Format(binding.IsVariable ? "Load variable %s@%s error: %s"
+                                                               : "Load function %s@%s error: %s",
+                                            binding.Name, fileName.c_str(), reason.c_str()));
+    }
+    *binding.Slot = address;
+  }
+}
+
+void UnbindTable(std::span<const TBinding> table) {
+  for (const TBinding& binding : table) *binding.Slot = nullptr;
+}
+
+TFFmpegLoader::TFFmpegLoader() = default;
+TFFmpegLoader::~TFFmpegLoader() = default;  // libraries stay loaded until the process ends
+
+void TFFmpegLoader::SetLibraryFileName(TLibrary lib, const std::string& fileName) { status(lib).Name = fileName; }
+
+bool TFFmpegLoader::loadOne(TLibrary lib, bool& newlyLoaded) {
+  TLibraryStatus& st = status(lib);
+  const std::string fileName = st.Name.empty() ? LibraryFileName(lib) : st.Name;
+  newlyLoaded = false;
+  if (!st.Handle) {
+    std::string folder, file = fileName;
+    if (const auto slash = fileName.rfind('/'); slash != std::string::npos) {
+      folder = fileName.substr(0, slash + 1);
+      file = fileName.substr(slash + 1);
+    } else if (!libraryPath_.empty()) {
+      folder = libraryPath_;
+      if (folder.back() != '/') folder += '/';
+    }
+    void* handle = openModule(folder, file);
+    if (!handle) {
+      lastErrMsg_ = base::Format("Load library %s error: %s", (folder + file).c_str(), dlErrorText().c_str());
+      return false;
+    }
+    st.Handle = handle;
+    newlyLoaded = true;
+  }
+  if (!st.Fixuped) {
+    try {
+      BindTable(st.Handle, fileName, LibraryItem(lib).Bindings());
+      st.Fixuped = true;
+    } catch (const std::exception& e) {
+      lastErrMsg_ = e.what();
+    }
+  }
+  if (!st.Fixuped) {
+    Unload(lib);
+    newlyLoaded = false;
+    return false;
+  }
+  afterBound(lib);
+  return true;
+}
+
+void TFFmpegLoader::afterBound(TLibrary lib) {
+  (void)lib;  // the log bridge and the unicode name protocol hook in here
+}
+
+bool TFFmpegLoader::Load(TLibrary lib) {
+  bool newlyLoaded = false;
+  return loadOne(lib, newlyLoaded);
+}
+
+bool TFFmpegLoader::Load(TLibraries libs) {
+  assert(!libs.empty());
+  // On failure only what this call loaded is unloaded again: a library that was already bound may be
+  // in use by another component (a running conversion, the player).
+  TLibraries loadedHere;
+  for (int i = 0; i < kLibraryCount; ++i) {
+    const auto lib = static_cast<TLibrary>(i);
+    if (!libs.contains(lib)) continue;
+    bool newlyLoaded = false;
+    if (!loadOne(lib, newlyLoaded)) {
+      for (int j = 0; j < i; ++j)
+        if (loadedHere.contains(static_cast<TLibrary>(j))) Unload(static_cast<TLibrary>(j));
+      return false;
+    }
+    if (newlyLoaded) loadedHere.insert(lib);
+  }
+  return true;
+}
+
+bool TFFmpegLoader::Loaded(TLibrary lib) const { return status(lib).Handle && status(lib).Fixuped; }
+
+bool TFFmpegLoader::Loaded(TLibraries libs) const {
+  assert(!libs.empty());
+  for (int i = 0; i < kLibraryCount; ++i)
+    if (libs.contains(static_cast<TLibrary>(i)) && !Loaded(static_cast<TLibrary>(i))) return false;
+  return true;
+}
+
+void TFFmpegLoader::Unload(TLibrary lib) {
+  TLibraryStatus& st = status(lib);
+  if (st.Fixuped) {
+    UnbindTable(LibraryItem(lib).Bindings());
+    st.Fixuped = false;
+  }
+  if (st.Handle) {
+    ::dlclose(st.Handle);
+    st.Handle = nullptr;
+  }
+}
+
+void TFFmpegLoader::Unload(TLibraries libs) {
+  assert(!libs.empty());
+  for (int i = 0; i < kLibraryCount; ++i)
+    if (libs.contains(static_cast<TLibrary>(i))) Unload(static_cast<TLibrary>(i));
+}
+
+TFFmpegLoader& Loader() {
+  static TFFmpegLoader loader;
+  return loader;
+}
+
+std::mutex& CodecLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+namespace {
+int savedExceptions = 0;
+}
+
+void SetupFloatingPoint() { savedExceptions = fedisableexcept(FE_ALL_EXCEPT); }
+
+void RestoreFloatingPoint() {
+  if (savedExceptions > 0) feenableexcept(savedExceptions);
+}
+
+}  // namespace media
