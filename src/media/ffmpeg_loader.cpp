@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "media/av.h"
+#include "media/ff_logger.h"
 
 namespace media {
 namespace {
@@ -43,7 +44,8 @@ std::string dlErrorText() {
 // Modules are opened global so that a library loaded later from the same folder resolves its
 // dependencies against the ones already loaded.
 void* openModule(const std::string& folder, const std::string& file) {
-  if (!folder.empty() && fileExists(folder + file)) return ::dlopen((folder + file).c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (!folder.empty() && fileExists(folder + file))
+    return ::dlopen((folder + file).c_str(), RTLD_NOW | RTLD_GLOBAL);
   return ::dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
 }
 
@@ -63,9 +65,9 @@ void BindTable(void* handle, const std::string& fileName, std::span<const TBindi
     if (!address) {
       const std::string reason = dlErrorText();
       UnbindTable(table);
-      throw std::runtime_error(base::Format(binding.IsVariable ? "Load variable %s@%s error: %s"
-                                                               : "Load function %s@%s error: %s",
-                                            binding.Name, fileName.c_str(), reason.c_str()));
+      throw std::runtime_error(
+          base::Format(binding.IsVariable ? "Load variable %s@%s error: %s" : "Load function %s@%s error: %s",
+                       binding.Name, fileName.c_str(), reason.c_str()));
     }
     *binding.Slot = address;
   }
@@ -78,7 +80,9 @@ void UnbindTable(std::span<const TBinding> table) {
 TFFmpegLoader::TFFmpegLoader() = default;
 TFFmpegLoader::~TFFmpegLoader() = default;  // libraries stay loaded until the process ends
 
-void TFFmpegLoader::SetLibraryFileName(TLibrary lib, const std::string& fileName) { status(lib).Name = fileName; }
+void TFFmpegLoader::SetLibraryFileName(TLibrary lib, const std::string& fileName) {
+  status(lib).Name = fileName;
+}
 
 bool TFFmpegLoader::loadOne(TLibrary lib, bool& newlyLoaded) {
   TLibraryStatus& st = status(lib);
@@ -119,7 +123,8 @@ bool TFFmpegLoader::loadOne(TLibrary lib, bool& newlyLoaded) {
 }
 
 void TFFmpegLoader::afterBound(TLibrary lib) {
-  (void)lib;  // the log bridge and the unicode name protocol hook in here
+  // Repeated on every Load: a reloaded avutil has lost the callback, and installing twice is harmless.
+  if (lib == TLibrary::avUtil && installLogger_) FFLogger().InstallAVLogCallback();
 }
 
 bool TFFmpegLoader::Load(TLibrary lib) {

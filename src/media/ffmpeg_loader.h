@@ -36,17 +36,17 @@ class TLibraries {
 inline constexpr TLibraries kConverterLibraries{TLibrary::avCodec, TLibrary::avFilter, TLibrary::avFormat,
                                                 TLibrary::avUtil,  TLibrary::swScale,  TLibrary::swResample,
                                                 TLibrary::myUtil};
-inline constexpr TLibraries kProbeLibraries{TLibrary::avCodec, TLibrary::avFormat, TLibrary::avUtil,
+inline constexpr TLibraries kProbeLibraries{TLibrary::avCodec, TLibrary::avFormat,   TLibrary::avUtil,
                                             TLibrary::swScale, TLibrary::swResample, TLibrary::myUtil};
-inline constexpr TLibraries kPlayerLibraries{TLibrary::avCodec,    TLibrary::avFilter, TLibrary::avFormat,
-                                             TLibrary::avUtil,     TLibrary::swScale,  TLibrary::swResample,
-                                             TLibrary::myUtil,     TLibrary::lbSDL};
+inline constexpr TLibraries kPlayerLibraries{TLibrary::avCodec, TLibrary::avFilter, TLibrary::avFormat,
+                                             TLibrary::avUtil,  TLibrary::swScale,  TLibrary::swResample,
+                                             TLibrary::myUtil,  TLibrary::lbSDL};
 
 // One constant row per library.
 struct TLibraryItem {
   TLibrary Lib;
-  const char* Name;   // base name: "avcodec", "c", "SDL2-2.0"
-  const char* Version; // the soname's version suffix: "59" gives libavcodec.so.59
+  const char* Name;     // base name: "avcodec", "c", "SDL2-2.0"
+  const char* Version;  // the soname's version suffix: "59" gives libavcodec.so.59
   std::span<const TBinding> (*Bindings)();
 };
 
