@@ -183,6 +183,14 @@ TFFmpegLoader& Loader() {
   return loader;
 }
 
+bool LoadAVLib(TLibraries ALibraries, const std::string& APath, std::string& ALastErrMsg) {
+  TFFmpegLoader& loader = Loader();
+  loader.SetLibraryPath(APath);
+  if (loader.Load(ALibraries)) return true;
+  ALastErrMsg = loader.LastErrMsg();
+  return false;
+}
+
 std::mutex& CodecLock() {
   static std::mutex lock;
   return lock;

@@ -103,6 +103,10 @@ class TFFmpegLoader {
 // The process-wide loader, created on first use.
 TFFmpegLoader& Loader();
 
+// A component's LoadAVLib: sets the loader's LibraryPath to APath and loads the component's set; on
+// failure copies the loader's LastErrMsg into ALastErrMsg and returns false.
+bool LoadAVLib(TLibraries ALibraries, const std::string& APath, std::string& ALastErrMsg);
+
 // Serialises every codec open and close in the process.
 std::mutex& CodecLock();
 
