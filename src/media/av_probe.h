@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "media/ff_logger.h"
 #include "media/ffmpeg_loader.h"
 
 extern "C" {
@@ -116,7 +117,7 @@ class TCustomAVProbe {
  private:
   void checkLibraries() const;
   void refreshFacts();
-  bool fail(int level, const std::string& message);  // logs at level (when >= 0), stores, returns false
+  void report(TLogLevel level, const std::string& message);  // logs through the single logger and stores
   bool fileLoaded();
   // The stream of the given kind for an index (-1: first of the kind), or -1 after reporting why not.
   int streamIndexOfKind(int AStreamIndex, int mediaType);
