@@ -2,16 +2,10 @@
 // The text forms of AddTask / AddInputFile / SetOutputFile: "name=value" lines, some of which set record
 // fields directly, the rest carried on as the record's ExtOptions.
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "engine/records/options_records.h"
 
 namespace engine {
-
-// An option text as name/value pairs: trimmed, carriage returns and the literal "<CRLF>" taken as line
-// feeds, each line cut at its first "=" (no "=": empty value). Names and values are not trimmed.
-std::vector<std::pair<std::string, std::string>> SplitOptionLines(const std::string& AText);
 
 // A 64-bit decimal number, or kNoTime when the text is not one.
 int64_t TimeFromText(const std::string& AText);

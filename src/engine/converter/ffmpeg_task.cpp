@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "base/main_thread.h"
+#include "engine/ffmpeg/post_hook_lock.h"
 #include "media/av_probe.h"
 #include "media/ff_logger.h"
 
@@ -123,6 +124,7 @@ bool TFFmpeg::AddOutput(const std::string& AFileName, TOutputOptions* AOptions) 
 }
 
 void TFFmpeg::SetPostHook(TPostHook AHook, bool AOn) {
+  std::lock_guard lock(PostHookLock());  // one read-modify-write
   const TPostHooks hooks = PostHooks();
   SetPostHooks(AOn ? (hooks | AHook) : (hooks & ~AHook));
 }

@@ -68,6 +68,8 @@ class TFFmpeg : public TCustomFFmpeg {
   // The next worker thread of this task begins halted (a run paused before this task started).
   void HoldAtStart();
   bool Paused() const { return FPauseGate.IsClosed(); }
+  // The worker sits halted at the top of its packet loop.
+  bool Halted() const { return FPauseGate.Waiters() > 0; }
   // Stop when converting; when never started, terminate on a terminate thread (Finished and Exception
   // false); nothing when terminated already.
   void StopOrTerminate(bool AWaitFor);

@@ -39,7 +39,14 @@ class TPauseGate {
   void Pass(const std::atomic<bool>& AReleased) {
     if (!closedFast_.load(std::memory_order_acquire)) return;  // the usual case: no lock per packet
     std::unique_lock lock(mutex_);
+    ++waiters_;
     cv_.wait(lock, [&] { return !closed_ || AReleased.load(); });
+    --waiters_;
+  }
+  // Threads halted at the gate right now.
+  int Waiters() const {
+    std::lock_guard lock(mutex_);
+    return waiters_;
   }
   void Wake() {
     { std::lock_guard lock(mutex_); }
