@@ -106,7 +106,9 @@ void LoadChoices(const TDataTexts& texts, TTables& tables) {
     ++tables.ChoiceRows;
     for (int key : ParseKeyList(kChoicesFile, row, row.Fields[1 + kChooserCount])) {
       auto it = own.find(key);
-      if (it == own.end()) DataError(kOwnFile, 0, "no default positions for key " + std::to_string(key));
+      if (it == own.end())
+        DataError(kChoicesFile, row.Line,
+                  "key " + std::to_string(key) + " has no default positions in " + std::string(kOwnFile));
       const TTsvRow& ownRow = it->second.first;
       TPresetChoices c = first;
       c.Key = key;

@@ -57,6 +57,7 @@ struct TOwnValues {
   std::string FrameSize;
   int VideoBitrate;
   int AudioBitrate;
+  int Line;
   bool Used = false;
 };
 
@@ -66,7 +67,7 @@ std::map<int, TOwnValues> readOwnValues(std::string_view text) {
     ExpectFields(kOwnFile, row, 4);
     const int key = ParseInt(kOwnFile, row, row.Fields[0]);
     const TOwnValues v{DashEmpty(row.Fields[1]), ParseInt(kOwnFile, row, row.Fields[2]),
-                       ParseInt(kOwnFile, row, row.Fields[3])};
+                       ParseInt(kOwnFile, row, row.Fields[3]), row.Line};
     if (!own.emplace(key, v).second)
       DataError(kOwnFile, row.Line, "key " + std::to_string(key) + " given twice");
   }
@@ -114,7 +115,9 @@ void LoadDefaults(const TDataTexts& texts, TTables& tables) {
     for (int key : ParseKeyList(kDefaultsFile, row, row.Fields[13])) {
       auto it = own.find(key);
       if (it == own.end())
-        DataError(kOwnFile, 0, "no frame size and bit rates for key " + std::to_string(key));
+        DataError(
+            kDefaultsFile, row.Line,
+            "key " + std::to_string(key) + " has no frame size and bit rates in " + std::string(kOwnFile));
       TPresetDefaults d = combination;
       d.Key = key;
       d.FrameSize = it->second.FrameSize;
@@ -125,7 +128,8 @@ void LoadDefaults(const TDataTexts& texts, TTables& tables) {
     }
   }
   for (const auto& [key, values] : own)
-    if (!values.Used) DataError(kOwnFile, 0, "key " + std::to_string(key) + " shares no combination row");
+    if (!values.Used)
+      DataError(kOwnFile, values.Line, "key " + std::to_string(key) + " shares no combination row");
   std::sort(tables.Defaults.begin(), tables.Defaults.end(),
             [](const TPresetDefaults& a, const TPresetDefaults& b) { return a.Key < b.Key; });
   applyCorrections(texts.Corrections, tables);
