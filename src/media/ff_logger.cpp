@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -206,7 +207,14 @@ void LibraryLogCallback(void* avcl, int level, const char* format, va_list args)
       used = n > 0 ? std::min(static_cast<size_t>(n), sizeof buffer - 1) : 0;
     }
   }
-  if (format) std::vsnprintf(buffer + used, sizeof buffer - used, format, args);
+  if (format) {
+    const int wanted = std::vsnprintf(buffer + used, sizeof buffer - used, format, args);
+    // A cut message keeps its line end; otherwise it would run on into the thread's next message.
+    const size_t length = std::strlen(format);
+    if (wanted > 0 && used + static_cast<size_t>(wanted) >= sizeof buffer && length > 0 &&
+        format[length - 1] == '\n')
+      buffer[sizeof buffer - 2] = '\n';
+  }
   item.LogMsg += buffer;
 
   for (size_t feed = item.LogMsg.find('\n'); feed != std::string::npos; feed = item.LogMsg.find('\n')) {

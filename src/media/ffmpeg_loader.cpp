@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 
 #include <cassert>
+#include <set>
 #include <stdexcept>
+#include <vector>
 
 #include "base/text.h"
 #include "media/av.h"
+#include "media/elf_needed.h"
 #include "media/ff_logger.h"
 
 namespace media {
@@ -40,13 +43,43 @@ std::string dlErrorText() {
   return text ? text : "unknown error";
 }
 
+// Loads, from the folder, every library that the file needs and that the folder holds, dependencies first.
+// The dynamic linker matches a needed name against the libraries already loaded, so this makes, for
+// example, libavcodec in the folder use the folder's libavutil rather than the system's.
+void preloadFromFolder(const std::string& folder, const std::string& file, std::set<std::string>& visited,
+                       std::vector<void*>& handles) {
+  for (const std::string& name : NeededLibraries(folder + file)) {
+    if (!visited.insert(name).second || !fileExists(folder + name)) continue;
+    preloadFromFolder(folder, name, visited, handles);
+    // A dependency that fails here fails again, with its reason, when the library itself is opened.
+    if (void* handle = ::dlopen((folder + name).c_str(), RTLD_NOW | RTLD_GLOBAL)) handles.push_back(handle);
+  }
+}
+
+void closeAll(std::vector<void*>& handles) {
+  for (auto it = handles.rbegin(); it != handles.rend(); ++it) ::dlclose(*it);
+  handles.clear();
+}
+
 // Opens a module: from the folder when the file is there, else by bare name through the default search.
 // Modules are opened global so that a library loaded later from the same folder resolves its
 // dependencies against the ones already loaded.
-void* openModule(const std::string& folder, const std::string& file) {
-  if (!folder.empty() && fileExists(folder + file))
-    return ::dlopen((folder + file).c_str(), RTLD_NOW | RTLD_GLOBAL);
-  return ::dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
+// On failure, error receives the dynamic linker's reason.
+void* openModule(const std::string& folder, const std::string& file, std::vector<void*>& dependencies,
+                 std::string& error) {
+  void* handle = nullptr;
+  if (folder.empty() || !fileExists(folder + file)) {
+    handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  } else {
+    std::set<std::string> visited{file};
+    preloadFromFolder(folder, file, visited, dependencies);
+    handle = ::dlopen((folder + file).c_str(), RTLD_NOW | RTLD_GLOBAL);
+  }
+  if (!handle) {
+    error = dlErrorText();  // read before closing the dependencies, which may reset it
+    closeAll(dependencies);
+  }
+  return handle;
 }
 
 }  // namespace
@@ -97,9 +130,10 @@ bool TFFmpegLoader::loadOne(TLibrary lib, bool& newlyLoaded) {
       folder = libraryPath_;
       if (folder.back() != '/') folder += '/';
     }
-    void* handle = openModule(folder, file);
+    std::string reason;
+    void* handle = openModule(folder, file, st.Dependencies, reason);
     if (!handle) {
-      lastErrMsg_ = base::Format("Load library %s error: %s", (folder + file).c_str(), dlErrorText().c_str());
+      lastErrMsg_ = base::Format("Load library %s error: %s", (folder + file).c_str(), reason.c_str());
       return false;
     }
     st.Handle = handle;
@@ -170,6 +204,7 @@ void TFFmpegLoader::Unload(TLibrary lib) {
     ::dlclose(st.Handle);
     st.Handle = nullptr;
   }
+  closeAll(st.Dependencies);
 }
 
 void TFFmpegLoader::Unload(TLibraries libs) {

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "media/bindings.h"
 
@@ -87,6 +88,7 @@ class TFFmpegLoader {
     std::string Name;  // full file name used instead of the built one, when not empty
     void* Handle = nullptr;
     bool Fixuped = false;
+    std::vector<void*> Dependencies;  // libraries preloaded from LibraryPath for this one
   };
   bool loadOne(TLibrary lib, bool& newlyLoaded);
   void afterBound(TLibrary lib);
