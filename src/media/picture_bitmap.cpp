@@ -21,8 +21,11 @@ namespace {
 // Converts the picture into the context's BGR buffer; false when the libraries cannot.
 bool convertToRGB(TRGBConvertContext& c, const uint8_t* const data[4], const int linesize[4],
                   AVPixelFormat pixfmt, int height, int width) {
-  const int needed = av::av_image_get_buffer_size(c.RGBPixFmt, width, height, 1);
-  if (needed < 0) return false;
+  // Aligned rows and some slack: the scaler's vector code writes whole blocks past a row's last pixel.
+  constexpr int kAlign = 32;
+  const int picture = av::av_image_get_buffer_size(c.RGBPixFmt, width, height, kAlign);
+  if (picture < 0) return false;
+  const int needed = picture + 2 * kAlign;
   if (!c.RGBBuf || c.RGBBufSize < needed) {  // the buffer only grows
     c.RGBBuf.reset(static_cast<uint8_t*>(av::av_malloc(needed)));
     c.RGBBufSize = c.RGBBuf ? needed : 0;
@@ -31,6 +34,8 @@ bool convertToRGB(TRGBConvertContext& c, const uint8_t* const data[4], const int
   if (av::av_image_fill_arrays(c.RGBPicture, c.RGBPictureLinesize, c.RGBBuf.get(), c.RGBPixFmt, width, height,
                                1) < 0)
     return false;
+  // The scaler aborts the process on a format it cannot read, so ask first.
+  if (pixfmt < 0 || av::sws_isSupportedInput(pixfmt) <= 0) return false;
   SwsContext* scaler = av::sws_getCachedContext(c.toRGB_convert_ctx.release(), width, height, pixfmt, width,
                                                 height, c.RGBPixFmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
   c.toRGB_convert_ctx.reset(scaler);
