@@ -51,7 +51,9 @@ bool skippedOnInput(const std::string& AName) {
 std::vector<std::string> SplitOptionLines(const std::string& AText) {
   const std::string text = normaliseLineBreaks(trimControls(AText));
   if (text.empty()) return {};
-  return base::Split(text, '\n');
+  std::vector<std::string> lines = base::Split(text, '\n');
+  if (lines.back().empty()) lines.pop_back();  // a final line feed ends the last line, it starts none
+  return lines;
 }
 
 std::vector<TOptionLine> SplitOptionText(const std::string& AText) {
