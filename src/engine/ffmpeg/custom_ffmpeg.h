@@ -176,6 +176,7 @@ class TCustomFFmpeg : public TFFmpegOptions {
   void SetupEncoder(TAVOutputStream& AOst, TAVInputStream& AIst);
   void SetupTwoPass(TAVOutputStream& AOst, int AOutputIndex);
   void OpenEncoders();
+  void InitBitstreamFilters(TAVOutputStream& AOst);
   void OpenDecoders();
   void CopyMetadataAndChapters();
   void WriteHeaders();
@@ -187,24 +188,28 @@ class TCustomFFmpeg : public TFFmpegOptions {
   void HandleEndOfInput(int AFileIndex, bool& AStopLoop);
   void JoinSwitch(int AFileIndex, bool& AStopLoop);
   bool ProcessPacket(TAVInputStream& AIst, AVPacket* APkt);
-  bool DecodeVideo(TAVInputStream& AIst, AVPacket* APkt);
-  bool DecodeAudio(TAVInputStream& AIst, AVPacket* APkt);
+  void DrainDecoder(TAVInputStream& AIst);
+  void OpenDecoder(TAVInputStream& AIst);
+  void RemapJoinedStreams(int AFileIndex);
+  void FilterAndMux(TAVOutputStream& AOst, size_t AFilter, AVPacket* APkt);
+  bool DecodeFrames(TAVInputStream& AIst, AVPacket* APkt);
   bool DecodeSubtitle(TAVInputStream& AIst, AVPacket* APkt);
   void CopyPacket(TAVInputStream& AIst, const AVPacket* APkt);
   void OutputVideoFrame(TAVInputStream& AIst, AVFrame* AFrame);
   void OutputAudioFrame(TAVInputStream& AIst, AVFrame* AFrame);
   void OutputSubtitle(TAVInputStream& AIst, AVSubtitle* ASub);
-  void FlushEncoders(TAVInputStream& AIst);
+  void FlushEncoder(TAVOutputStream& AOst);
   void FlushDecoders();
   void WriteTrailers();
   // Video and audio out (video_out.cpp, audio_out.cpp).
-  void DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* APicture);
+  void DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* APicture, int64_t APts);
   AVFrame* ScaleVideo(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* APicture);
   void EncodeVideo(TAVOutputStream& AOst, AVFrame* APicture);
   void DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* AFrame);
   void EnsureResampler(TAVOutputStream& AOst, const AVFrame* AFrame);
   void EncodeAudioFifo(TAVOutputStream& AOst, bool ADraining);
   void SendAndReceive(TAVOutputStream& AOst, const AVFrame* AFrame);
+  void WriteSilence(TAVOutputStream& AOst, int ASamples);
   void WritePacket(TAVOutputStream& AOst, AVPacket* APkt);
   void MuxPacket(TAVOutputStream& AOst, AVPacket* APkt);
   // Reports (report.cpp).

@@ -33,7 +33,7 @@ struct TOutputStreamSetup {
   CodecContextPtr enc;  // carries the settings; opened at the start of the conversion
   const AVCodec* encoder = nullptr;
   AVDictionary* enc_opts = nullptr;  // private options for avcodec_open2
-  std::vector<std::string> bsf_names;
+  std::vector<TBitstreamFilterSpec> bsfs;
   // Video: the filter text and crop bands in force when the stream was made.
   std::string vfilters;
   int topBand = 0, bottomBand = 0, leftBand = 0, rightBand = 0;

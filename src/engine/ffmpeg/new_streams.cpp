@@ -74,10 +74,10 @@ TOutputStreamSetup& TCustomFFmpeg::NewStreamCommon(AVFormatContext* AOc, int AFi
   st->codecpar->codec_type = AType;
   auto setup = std::make_unique<TOutputStreamSetup>();
   setup->st = st;
-  std::vector<std::string>& chain = AType == AVMEDIA_TYPE_VIDEO   ? Fvideo_bitstream_filters
-                                    : AType == AVMEDIA_TYPE_AUDIO ? Faudio_bitstream_filters
-                                                                  : Fsubtitle_bitstream_filters;
-  setup->bsf_names = std::move(chain);
+  std::vector<TBitstreamFilterSpec>& chain = AType == AVMEDIA_TYPE_VIDEO   ? Fvideo_bitstream_filters
+                                             : AType == AVMEDIA_TYPE_AUDIO ? Faudio_bitstream_filters
+                                                                           : Fsubtitle_bitstream_filters;
+  setup->bsfs = std::move(chain);
   chain.clear();
   TOutputFileEntry& entry = *Foutput_files[AFileIndex];
   entry.streams.push_back(std::move(setup));

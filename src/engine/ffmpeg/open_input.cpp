@@ -81,6 +81,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName) {
     return false;
   }
   if (forced[0]) entry->ctx->video_codec_id = forced[0]->id;
+  if (Fpgmyuv_compatibility_hack) entry->ctx->video_codec_id = AV_CODEC_ID_PGMYUV;
   if (forced[1]) entry->ctx->audio_codec_id = forced[1]->id;
   if (forced[2]) entry->ctx->subtitle_codec_id = forced[2]->id;
   entry->ctx->flags |= AVFMT_FLAG_NONBLOCK;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/ffmpeg/av_handles.h"
+#include "engine/ffmpeg/options/option_state.h"
 
 namespace engine {
 
@@ -48,10 +49,13 @@ struct TAVOutputStream {
   int sync_ist = -1;      // input stream the output keeps in step with
   int64_t sync_opts = 0;  // output position in encoder time-base units (frames or samples)
   bool show_fps = true;
+  double out_time = 0;                    // end of the last muxed packet, seconds
+  int64_t last_mux_dts = AV_NOPTS_VALUE;  // in the stream's time base
   AVCodecID codec_id = AV_CODEC_ID_NONE;
-  AVDictionary* enc_opts = nullptr;  // options for avcodec_open2; freed with the table
-  std::vector<BsfPtr> bsfs;          // bitstream filter chain, applied in order
-  std::vector<std::string> bsf_names;
+  AVDictionary* enc_opts = nullptr;    // options for avcodec_open2; freed with the table
+  AVRational pkt_tb{1, AV_TIME_BASE};  // time base of the packets handed to the muxing path
+  std::vector<BsfPtr> bsfs;            // bitstream filter chain, applied in order
+  std::vector<TBitstreamFilterSpec> bsf_specs;
 
   // video
   bool video_crop = false;
@@ -67,7 +71,8 @@ struct TAVOutputStream {
   AVFilterContext* buffersrc = nullptr;   // owned by graph
   AVFilterContext* buffersink = nullptr;  // owned by graph
   FramePtr filtered;
-  double last_quality = -1;  // quantizer of the last coded frame
+  double last_quality = -1;  // lambda of the last coded frame (quantizer x 118)
+  int last_pict_type = AV_PICTURE_TYPE_NONE;
 
   // audio
   bool audio_resample = false;
@@ -76,10 +81,9 @@ struct TAVOutputStream {
   AVSampleFormat resample_in_fmt = AV_SAMPLE_FMT_NONE;
   AVChannelLayout resample_in_layout{};
   AudioFifoPtr fifo;
-  FramePtr audio_frame;          // encoder-sized frame
-  uint8_t** conv_buf = nullptr;  // converted samples, grown only when needed
+  FramePtr audio_frame;               // encoder-sized frame
+  std::vector<uint8_t*> conv_planes;  // converted samples (one allocation), grown only when needed
   int conv_buf_samples = 0;
-  int conv_buf_linesize = 0;
 
   // two-pass
   FilePtr logfile;
@@ -87,8 +91,7 @@ struct TAVOutputStream {
 
   ~TAVOutputStream() {
     av::av_dict_free(&enc_opts);
-    if (conv_buf) av::av_freep(&conv_buf[0]);
-    av::av_freep(&conv_buf);
+    if (!conv_planes.empty()) av::av_freep(&conv_planes[0]);
     av::av_channel_layout_uninit(&resample_in_layout);
     enc.reset();  // before stats_in, which the encoder may still point at
   }

@@ -1,0 +1,33 @@
+#pragma once
+// Shared helpers of the engine tests: one engine task made the way the component makes it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/ffmpeg/custom_ffmpeg.h"
+#include "engine/records/options_records.h"
+#include "fixtures/engine_clips.h"
+#include "support/media_libraries.h"
+
+namespace enginetest {
+
+// A fresh task: every option at its default, quiet so that test logs stay short.
+inline std::unique_ptr<engine::TCustomFFmpeg> NewTask() {
+  auto task = std::make_unique<engine::TCustomFFmpeg>(20);
+  task->ResetEngine();
+  task->ParseOption("v", "0");
+  return task;
+}
+
+inline engine::TOutputOptions OutputOptions(const std::string& AVideoCodec, const std::string& AAudioCodec) {
+  engine::TOutputOptions options;
+  options.VideoCodec = AVideoCodec;
+  options.AudioCodec = AAudioCodec;
+  return options;
+}
+
+inline bool FileExists(const std::string& APath) { return std::filesystem::exists(APath); }
+
+}  // namespace enginetest
