@@ -325,10 +325,11 @@ TEST_F(MediaConverterTest, ExpectedDurationFollowsTheLengthLimit) {
   for (const auto& info : log.Progress()) {
     ASSERT_TRUE(info.TaskIndex == 0 || info.TaskIndex == 1);
     ++reports[info.TaskIndex];
-    if (info.TaskIndex == 0)
+    if (info.TaskIndex == 0) {
       EXPECT_EQ(info.TotalDuration, 500000);
-    else
+    } else {
       EXPECT_NEAR(info.TotalDuration / 1e6, inputSeconds, 0.05);
+    }
   }
   EXPECT_GT(reports[0], 0);
   EXPECT_GT(reports[1], 0);

@@ -102,13 +102,16 @@ TEST_P(RunControlTest, AnyOrderOfRunControlEndsTheRunOnce) {
   ASSERT_TRUE(WaitFor([&] { return log.RunEnded(); }));
   log.ExpectEachTaskOnceThenTheEnd(scenario.tasks);
   for (const auto& info : log.Terminations()) EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
-  if (!stopped)
+  if (!stopped) {
     for (const auto& info : log.Terminations()) EXPECT_TRUE(info.Finished) << info.TaskIndex;
+  }
   // Every output that received data is a file the libraries can read.
   converter.ClearTasks();
   for (int i = 0; i < scenario.tasks; ++i) {
     const std::string out = dir + "/out" + std::to_string(i) + ".mp4";
-    if (std::filesystem::exists(out)) EXPECT_TRUE(convtest::ProbeOutput(out).Readable) << out;
+    if (std::filesystem::exists(out)) {
+      EXPECT_TRUE(convtest::ProbeOutput(out).Readable) << out;
+    }
   }
 }
 

@@ -57,6 +57,7 @@ class TPauseGate {
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   bool closed_ = false;                  // guarded by mutex_
+  int waiters_ = 0;                      // guarded by mutex_
   std::atomic<bool> closedFast_{false};  // a copy of closed_ readable without the lock
 };
 
