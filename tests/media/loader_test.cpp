@@ -1,11 +1,15 @@
 #include <dlfcn.h>
+#include <fenv.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
 #include "fixtures/media_fixtures.h"
 #include "media/av.h"
+#include "media/elf_needed.h"
 #include "media/ffmpeg_loader.h"
 #include "support/media_libraries.h"
 
@@ -52,6 +56,33 @@ TEST(LoaderTest, ComponentSets) {
   EXPECT_EQ(media::kPlayerLibraries, player);
   for (const auto& set : {media::kConverterLibraries, media::kProbeLibraries, media::kPlayerLibraries})
     EXPECT_FALSE(set.contains(TLibrary::avDevice));
+}
+
+TEST(LoaderTest, NoExecutableOfOursLinksTheMediaLibraries) {
+  const std::vector<std::string> needed = media::NeededLibraries("/proc/self/exe");
+  ASSERT_FALSE(needed.empty());  // the reader works: the C library at least is there
+  for (const std::string& name : needed)
+    for (const char* media : {"libav", "libsw", "libSDL", "libpostproc"})
+      EXPECT_NE(name.rfind(media, 0), 0u) << "linked: " << name;
+}
+
+TEST(LoaderTest, NeededLibrariesOfASharedObject) {
+  const std::vector<std::string> needed =
+      media::NeededLibraries(std::string(VORNEL_AVUTIL_LIBDIR) + "/libswresample.so.4");
+  EXPECT_NE(std::find(needed.begin(), needed.end(), "libavutil.so.57"), needed.end());
+  EXPECT_TRUE(media::NeededLibraries("/etc/hostname").empty());
+  EXPECT_TRUE(media::NeededLibraries("/no/such/file").empty());
+}
+
+TEST(LoaderTest, FloatingPointExceptionsAreMaskedAndRestored) {
+  feenableexcept(FE_DIVBYZERO | FE_INVALID);
+  media::SetupFloatingPoint();
+  EXPECT_EQ(fegetexcept(), 0);
+  volatile double zero = 0.0;
+  EXPECT_TRUE(std::isinf(1.0 / zero));  // no trap
+  media::RestoreFloatingPoint();
+  EXPECT_EQ(fegetexcept(), FE_DIVBYZERO | FE_INVALID);
+  fedisableexcept(FE_ALL_EXCEPT);
 }
 
 // The failure cases use a loader of their own and only libavdevice's slots, which no component uses.
