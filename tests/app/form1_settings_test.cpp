@@ -116,17 +116,28 @@ TEST(Form1Settings, OutputFolderWrittenOnlyWhenItExists) {
   EXPECT_EQ(f.ini.ReadString("OutPath", "OutPath", "Error"), chosen);
 }
 
-TEST(Form1Settings, UnwritableSettingsLocationStillStarts) {
+TEST(Form1Settings, UnusableSettingsLocationStillStarts) {
   TempFolder dir;
-  base::TIniFile ini(dir.write("plain", "x") + "/option.ini");
-  TForm5 form5(ini);
-  TForm1 form(ini, dir / "out", form5);
-  form.FormCreate();
-  form5.Button1Click();
-  EXPECT_EQ(form.FileOutPutPath, dir / "out");
-  EXPECT_TRUE(base::DirectoryExists(dir / "out"));
-  EXPECT_EQ(form.SkinIndex(), TForm1::kBuiltInSkin);
-  EXPECT_EQ(form.bsSkinOfficeComboBox1.Count(), 15);
+  std::filesystem::create_directory(dir / "folder.ini");
+  struct Case {
+    const char* name;
+    std::string iniPath;
+  } cases[] = {
+      {"folder cannot be created", dir.write("plain", "x") + "/option.ini"},
+      {"option.ini is a folder", dir / "folder.ini"},
+  };
+  for (const auto& c : cases) {
+    base::TIniFile ini(c.iniPath);
+    TForm5 form5(ini);
+    TForm1 form(ini, dir / "out", form5);
+    form.FormCreate();
+    form5.Button1Click();
+    EXPECT_EQ(form.FileOutPutPath, dir / "out") << c.name;
+    EXPECT_TRUE(base::DirectoryExists(dir / "out")) << c.name;
+    EXPECT_EQ(form.SkinIndex(), TForm1::kBuiltInSkin) << c.name;
+    EXPECT_EQ(form.bsSkinOfficeComboBox1.Count(), 15) << c.name;
+    EXPECT_EQ(form5.ThreadPriority(), 3) << c.name;
+  }
 }
 
 }  // namespace
