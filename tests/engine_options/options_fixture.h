@@ -57,6 +57,7 @@ class TTestOptions : public engine::TFFmpegOptions {
 };
 
 struct TLogLine {
+  const void* Sender;  // the engine for its own lines, the logger for the libraries' lines
   media::TLogLevel Level;
   std::string Text;
 };
@@ -69,8 +70,8 @@ class OptionsTest : public testing::Test {
     media::FFLogger().SetTriggerEventInMainThread(false);
     media::FFLogger().SetLogLevel(media::TLogLevel::llDebug);
     media::FFLogger().SetOnLog(
-        [this](const void*, uint32_t, media::TLogLevel ALevel, const std::string& AMsg) {
-          Log.push_back({ALevel, AMsg});
+        [this](const void* ASender, uint32_t, media::TLogLevel ALevel, const std::string& AMsg) {
+          Log.push_back({ASender, ALevel, AMsg});
         });
     O.ResetOptions();
   }

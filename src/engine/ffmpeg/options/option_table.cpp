@@ -40,7 +40,7 @@ const TFFmpegOptions::TOptionEntry* TFFmpegOptions::FindOption(const std::string
        [](Self&, TText, TText v) {
          try {
            media::FFLogger().OptLogLevel(v);
-         } catch (const std::invalid_argument& e) {
+         } catch (const std::logic_error& e) {  // the conversion error of a word that is no level
            throw std::runtime_error(e.what());
          }
        }},

@@ -117,14 +117,14 @@ void TFFmpegOptions::SetMetadata(const std::string& AValue) {
 void TFFmpegOptions::SetBitstreamFilter(const std::string& AName, const std::string& AValue) {
   if (!AValue.empty() && AValue[0] == '=') return;
   const size_t eq = AValue.find('=');
-  TBitstreamFilterSpec spec{AValue.substr(0, eq),
-                            eq == std::string::npos ? std::string() : AValue.substr(eq + 1)};
-  if (!av::av_bsf_get_by_name(spec.Name.c_str()))
-    throw std::runtime_error(base::Format("Unknown bitstream filter %s", spec.Name.c_str()));
+  TBitstreamFilterSpec filter{AValue.substr(0, eq),
+                              eq == std::string::npos ? std::string() : AValue.substr(eq + 1)};
+  if (!av::av_bsf_get_by_name(filter.Name.c_str()))
+    throw std::runtime_error(base::Format("Unknown bitstream filter %s", filter.Name.c_str()));
   auto& chain = AName[0] == 'v'   ? Fvideo_bitstream_filters
                 : AName[0] == 'a' ? Faudio_bitstream_filters
                                   : Fsubtitle_bitstream_filters;
-  chain.push_back(std::move(spec));
+  chain.push_back(std::move(filter));
 }
 
 void TFFmpegOptions::SetPixelFormat(const std::string& AValue) {
