@@ -46,7 +46,9 @@ TEST(OptionNumbers, WholeTextOrTheConversionError) {
       EXPECT_STREQ(e.what(), b.Message);
     }
   }
-  EXPECT_THROW(StrToFloat("fast"), std::runtime_error);
+  EXPECT_DOUBLE_EQ(StrToFloat("+1.5"), 1.5);
+  for (const char* bad : {"fast", "1,5", "0.5s", "", " "})
+    EXPECT_THROW(StrToFloat(bad), std::runtime_error) << bad;
 }
 
 TEST(CodecTag, FourCharactersLittleEndian) {

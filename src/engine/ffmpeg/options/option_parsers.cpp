@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/options/option_parsers.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -41,12 +42,22 @@ int64_t StrToInt64(const std::string& AText) {
   return value;
 }
 
+double LeadingFloat(const std::string& AText, size_t& APos) {
+  // from_chars ignores the process locale, which the GUI toolkit may have set to one with a decimal comma.
+  size_t pos = APos;
+  if (pos < AText.size() && AText[pos] == '+') ++pos;
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(AText.data() + pos, AText.data() + AText.size(), value);
+  if (error != std::errc()) return 0.0;
+  APos = static_cast<size_t>(end - AText.data());
+  return value;
+}
+
 double StrToFloat(const std::string& AText) {
-  const char* begin = AText.c_str();
-  while (*begin == ' ' || *begin == '\t') ++begin;
-  char* end = nullptr;
-  const double value = *begin ? std::strtod(begin, &end) : 0.0;
-  if (*begin == '\0' || end == begin || *end != '\0')
+  size_t pos = AText.find_first_not_of(" \t");
+  const size_t start = pos;
+  const double value = pos == std::string::npos ? 0.0 : LeadingFloat(AText, pos);
+  if (start == std::string::npos || pos == start || pos != AText.size())
     throw std::runtime_error(base::Format("'%s' is not a valid floating point value", AText.c_str()));
   return value;
 }
@@ -121,9 +132,8 @@ float ParseAspect(const std::string& AValue) {
     const double height = static_cast<double>(LeadingInt(AValue, pos));
     if (height > 0) ratio = width / height;
   } else {
-    char* end = nullptr;
-    ratio = std::strtod(AValue.c_str(), &end);
-    if (end == AValue.c_str()) ratio = 0.0;
+    size_t pos = 0;
+    ratio = LeadingFloat(AValue, pos);  // 0 when the text is not a number
   }
   if (ratio == 0.0) throw std::runtime_error("Incorrect aspect ratio specification.");
   return static_cast<float>(ratio);

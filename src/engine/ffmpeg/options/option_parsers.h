@@ -27,6 +27,8 @@ std::vector<uint16_t> ParseMatrix(const std::string& AValue);
 
 // A leading integer as strtol reads it (0 when none) and the position after it.
 long LeadingInt(const std::string& AText, size_t& APos);
+// A leading decimal number with a point, whatever the locale (0 when none) and the position after it.
+double LeadingFloat(const std::string& AText, size_t& APos);
 
 // "map": file, stream and optionally sync file and stream, each followed by one separator of any kind.
 std::array<int, 4> ParseStreamMapText(const std::string& AValue);

@@ -84,7 +84,7 @@ void TFFmpegOptions::SetInputTsScale(const std::string& AValue) {
   size_t pos = 0;
   const long index = LeadingInt(AValue, pos);
   if (pos < AValue.size()) ++pos;
-  const double scale = std::strtod(AValue.c_str() + pos, nullptr);
+  const double scale = LeadingFloat(AValue, pos);
   // A negative index would write before the table as surely as a large one after it.
   if (index < 0 || index >= kMaxStreams)
     throw std::runtime_error(base::Format("stream index over MAX_STREAMS(%d)", kMaxStreams));
