@@ -9,6 +9,7 @@
 #include "engine/ffmpeg/custom_ffmpeg.h"
 #include "engine/records/options_records.h"
 #include "fixtures/engine_clips.h"
+#include "media/ff_logger.h"
 #include "support/media_libraries.h"
 
 namespace enginetest {
@@ -27,6 +28,22 @@ inline engine::TOutputOptions OutputOptions(const std::string& AVideoCodec, cons
   options.AudioCodec = AAudioCodec;
   return options;
 }
+
+// Collects the log lines of warning level and worse while it lives, for failure messages.
+class LogCapture {
+ public:
+  LogCapture() {
+    media::FFLogger().SetOnLog(
+        [this](const void*, uint32_t, media::TLogLevel ALevel, const std::string& AMsg) {
+          if (ALevel <= media::TLogLevel::llWarning) text_ += AMsg + "\n";
+        });
+  }
+  ~LogCapture() { media::FFLogger().SetOnLog(nullptr); }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
 
 inline bool FileExists(const std::string& APath) { return std::filesystem::exists(APath); }
 

@@ -174,6 +174,7 @@ class TCustomFFmpeg : public TFFmpegOptions {
   void MapStreams();
   void SetupStreamCopy(TAVOutputStream& AOst, TAVInputStream& AIst);
   void SetupEncoder(TAVOutputStream& AOst, TAVInputStream& AIst);
+  void KeepBitRateWithinLimits(AVCodecContext* AEnc);
   void SetupTwoPass(TAVOutputStream& AOst, int AOutputIndex);
   void OpenEncoders();
   void InitBitstreamFilters(TAVOutputStream& AOst);

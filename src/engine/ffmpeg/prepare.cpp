@@ -208,6 +208,20 @@ void TCustomFFmpeg::SetupStreamCopy(TAVOutputStream& AOst, TAVInputStream& AIst)
   }
 }
 
+// A bit rate outside the rate limits makes the encoder refuse to open (a record's bit rate below the
+// fixed rate of a disc target): the limits win, as the disc standards require.
+void TCustomFFmpeg::KeepBitRateWithinLimits(AVCodecContext* AEnc) {
+  int64_t rate = AEnc->bit_rate;
+  if (AEnc->rc_min_rate > 0 && rate < AEnc->rc_min_rate) rate = AEnc->rc_min_rate;
+  if (AEnc->rc_max_rate > 0 && rate > AEnc->rc_max_rate) rate = AEnc->rc_max_rate;
+  if (rate == AEnc->bit_rate) return;
+  LogMsg(media::TLogLevel::llWarning,
+         base::Format("Video bit rate %lld is outside the rate limits %lld..%lld; using %lld",
+                      static_cast<long long>(AEnc->bit_rate), static_cast<long long>(AEnc->rc_min_rate),
+                      static_cast<long long>(AEnc->rc_max_rate), static_cast<long long>(rate)));
+  AEnc->bit_rate = rate;
+}
+
 void TCustomFFmpeg::SetupEncoder(TAVOutputStream& AOst, TAVInputStream& AIst) {
   AVCodecContext* enc = AOst.enc.get();
   AOst.encoding_needed = true;
@@ -217,6 +231,7 @@ void TCustomFFmpeg::SetupEncoder(TAVOutputStream& AOst, TAVInputStream& AIst) {
       AOst.audio_resample = Faudio_sync_method > 1;
       break;
     case AVMEDIA_TYPE_VIDEO: {
+      KeepBitRateWithinLimits(enc);
       if (enc->pix_fmt == AV_PIX_FMT_NONE)
         throw FFmpegException("Video pixel format is unknown, stream cannot be encoded");
       AOst.video_crop = AOst.topBand || AOst.bottomBand || AOst.leftBand || AOst.rightBand;
