@@ -28,7 +28,9 @@ void TVideoState::FillAudio(Uint8* stream, int len) {
         }
         audio_buf = const_cast<uint8_t*>(kSilence);
         size = sizeof kSilence;
+        audio_buf_silence = true;
       } else {
+        audio_buf_silence = false;
         if (show_audio) UpdateSampleDisplay(reinterpret_cast<int16_t*>(audio_buf), size);
         size = SynchronizeAudio(reinterpret_cast<int16_t*>(audio_buf), size);
       }

@@ -155,7 +155,8 @@ void TVideoState::VideoRefresh(bool advance) {
       } else {
         next_target = vp.target + video_clock - vp.pts;
       }
-      if ((Owner.framedrop && now > next_target && !IsDevice) || seek_done) {
+      // Nothing is late while paused: the pictures queued then (opening paused, a step) are all shown.
+      if ((Owner.framedrop && !paused && now > next_target && !IsDevice) || seek_done) {
         skip_frames = skip_frames * (1.0 + FRAME_SKIP_FACTOR);
         if (pictq_size > 1 || now > next_target + 0.5 || seek_done) {
           pictq_rindex = (pictq_rindex + 1) % VIDEO_PICTURE_QUEUE_SIZE;

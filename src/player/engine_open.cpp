@@ -218,6 +218,7 @@ void TVideoState::StreamComponentClose(int stream_index) {
 
 double TVideoState::get_audio_clock() {
   double pts = audio_clock;
+  if (audio_buf_silence) return pts;
   const int hw_buf_size = audio_buf_size - audio_buf_index;
   const int bytes_per_sec = audio_channels * 2 * audio_freq;
   if (bytes_per_sec > 0) pts -= static_cast<double>(hw_buf_size) / bytes_per_sec;

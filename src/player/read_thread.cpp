@@ -126,6 +126,10 @@ void TVideoState::ReadThread() {
         if (video_stream >= 0) p.FPictEvent.set();
       } else {
         std::lock_guard lock(stream_mutex);
+        // Marked before the markers go out, so the video thread cannot take its first new picture for an
+        // old one and decode a second.
+        if (video_stream >= 0) seek_flushed = false;
+        seek_done = true;
         if (audio_stream >= 0) {
           audioq.Flush();
           audioq.PutFlush();
@@ -137,7 +141,6 @@ void TVideoState::ReadThread() {
         if (video_stream >= 0) {
           videoq.Flush();
           videoq.PutFlush();
-          seek_flushed = false;
           p.FPictEvent.reset();
         }
         if (seek_flags & AVSEEK_FLAG_BYTE)

@@ -126,6 +126,7 @@ class TVideoState {
   std::vector<uint8_t> audio_buf1, audio_buf2;
   std::atomic<int> audio_buf_size{0};
   std::atomic<int> audio_buf_index{0};
+  std::atomic<bool> audio_buf_silence{false};  // the current block is filler: it does not move the clock
   std::unique_ptr<AVPacket, PacketCloser> audio_pkt;  // the packet being decoded (empty when none)
   std::unique_ptr<AVFrame, FrameCloser> audio_frame;
   bool audio_pkt_pending = false;  // audio_pkt still has to be sent to the decoder
@@ -255,7 +256,7 @@ class TVideoState {
 
   // Video thread helpers.
   int GetVideoFrame(AVFrame* frame);
-  int OutputPicture(AVFrame* frame, double pts, int64_t pos);
+  int OutputPicture(AVFrame* frame, bool stamped, double pts, int64_t pos);
   double ComputeTargetTime(double frame_current_pts);
   bool ConfigureFilters(const AVFrame* frame);
   void RunHook(AVFrame* frame, TOverlay& overlay, double pts);

@@ -76,7 +76,7 @@ int TVideoState::GetVideoFrame(AVFrame* frame) {
         last_pts_for_fault_detection = frame->pts;
       }
       const int reorder = Owner.decoder_reorder_pts;
-      int64_t pts = 0;
+      int64_t pts = AV_NOPTS_VALUE;
       if (frame->pts != AV_NOPTS_VALUE &&
           (reorder == 1 || (reorder && faulty_pts < faulty_dts) || frame->pkt_dts == AV_NOPTS_VALUE))
         pts = frame->pts;
@@ -115,7 +115,7 @@ int TVideoState::GetVideoFrame(AVFrame* frame) {
       seek_flushed = true;
       return 0;
     }
-    if (!pkt->data) {  // the end of the file: drain the decoder
+    if (pkt->size == 0) {  // the end of the file (an empty packet): drain the decoder
       if (!decoder_drained) {
         av::avcodec_send_packet(video_dec.get(), nullptr);
         decoder_drained = true;
@@ -129,8 +129,9 @@ int TVideoState::GetVideoFrame(AVFrame* frame) {
   }
 }
 
-int TVideoState::OutputPicture(AVFrame* frame, double pts, int64_t pos) {
-  if (pts != 0)
+int TVideoState::OutputPicture(AVFrame* frame, bool stamped, double pts, int64_t pos) {
+  // A picture stamped 0 is the first of the file, not an unstamped one.
+  if (stamped)
     video_clock = pts;
   else
     pts = video_clock;
@@ -230,7 +231,9 @@ void TVideoState::VideoThread() {
   std::unique_ptr<AVFrame, FrameCloser> filtered(av::av_frame_alloc());
   TCustomPlayer& p = Owner;
   for (;;) {
-    while (paused && !videoq.aborted() && !seek_paused && !open_paused)
+    // A seek while paused lets one picture through, once the read thread has carried the seek out (before
+    // that, the queue still holds packets of the old position).
+    while (paused && !videoq.aborted() && !(seek_paused && seek_done) && !open_paused)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (videoq.aborted()) break;
     const int got = GetVideoFrame(frame.get());
@@ -255,9 +258,9 @@ void TVideoState::VideoThread() {
         seek_done = false;
         seek_paused = false;
       }
-      const double pts =
-          filtered->pts == AV_NOPTS_VALUE ? 0 : static_cast<double>(filtered->pts) * av_q2d(tb);
-      const int out = OutputPicture(filtered.get(), pts, pos);
+      const bool stamped = filtered->pts != AV_NOPTS_VALUE;
+      const double pts = stamped ? static_cast<double>(filtered->pts) * av_q2d(tb) : 0;
+      const int out = OutputPicture(filtered.get(), stamped, pts, pos);
       av::av_frame_unref(filtered.get());
       if (out < 0) {
         failed = true;
