@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "base/text.h"
 #include "engine/ffmpeg/options/ffmpeg_options.h"
 #include "engine/ffmpeg/options/option_parsers.h"
 
@@ -204,10 +205,13 @@ const TFFmpegOptions::TOptionEntry* TFFmpegOptions::FindOption(const std::string
 }
 
 void TFFmpegOptions::ParseOption(const std::string& AName, const std::string& AValue) {
-  if (const TOptionEntry* entry = FindOption(AName))
+  if (const TOptionEntry* entry = FindOption(AName)) {
     entry->Handler(*this, AName, AValue);
-  else
-    SetGenericOption(AName, AValue);  // a name or value nobody accepts changes nothing
+  } else if (!SetGenericOption(AName, AValue) && !AName.empty()) {
+    // Not an error (option texts may carry settings for other library versions), but never silent.
+    LogMsg(media::TLogLevel::llWarning, base::Format("Option \"%s\" = \"%s\" was not accepted and is ignored",
+                                                     AName.c_str(), AValue.c_str()));
+  }
 }
 
 }  // namespace engine
