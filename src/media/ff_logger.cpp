@@ -77,7 +77,11 @@ TLogLevel NumericToLogLevel(int level) {
   return static_cast<TLogLevel>(ordinal);
 }
 
-uint32_t CurrentThreadID() { return static_cast<uint32_t>(::syscall(SYS_gettid)); }
+uint32_t CurrentThreadID() {
+  // Asked for every message; a system call each time costs more than the rest of the bridge.
+  thread_local const uint32_t id = static_cast<uint32_t>(::syscall(SYS_gettid));
+  return id;
+}
 
 int LibraryLogThreshold() { return threshold.load(); }
 
@@ -195,7 +199,8 @@ void LibraryLogCallback(void* avcl, int level, const char* format, va_list args)
   if (level > threshold.load(std::memory_order_relaxed)) return;
 
   const uint32_t threadID = CurrentThreadID();
-  TLogItem& item = logList().itemOf(threadID);
+  thread_local TLogItem* const cached = &logList().itemOf(threadID);  // items live as long as the process
+  TLogItem& item = *cached;
 
   char buffer[kLineBufferSize] = {};
   size_t used = 0;
