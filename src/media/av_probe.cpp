@@ -16,7 +16,8 @@
 namespace media {
 namespace {
 
-int64_t toMicroseconds(int64_t value) { return value == AV_NOPTS_VALUE ? -1 : value; }
+// The file-wide times are already in microseconds; unset becomes -1.
+int64_t orMinusOne(int64_t value) { return value == AV_NOPTS_VALUE ? -1 : value; }
 
 int64_t scaled(int64_t value, AVRational timeBase) {
   return value == AV_NOPTS_VALUE ? -1 : av::av_rescale_q(value, timeBase, AV_TIME_BASE_Q);
@@ -216,8 +217,8 @@ TFileStreamInfo TCustomAVProbe::FileStreamInfo() {
   if (!fileLoaded()) return info;
   const AVFormatContext* ctx = FFileHandle;
   const AVDictionary* tags = ctx->metadata;
-  info.StartTime = toMicroseconds(ctx->start_time);
-  info.Duration = toMicroseconds(ctx->duration);
+  info.StartTime = orMinusOne(ctx->start_time);
+  info.Duration = orMinusOne(ctx->duration);
   info.BitRate = ctx->bit_rate;
   // The present libraries keep these as tags rather than fields.
   info.TimeStamp = creationTime(tags);
