@@ -89,7 +89,7 @@ int TConvertDisplay::Summary() {
   for (size_t i = 0; i < FJobs.size(); ++i) {
     const TJobView& job = FJobs[i];
     std::string line = base::Format("[%zu] %s: %s", i + 1, job.Input.c_str(), StateText(job.State).c_str());
-    if (!job.Output.empty()) line += " -> " + job.Output;
+    if (!job.Output.empty() && base::FileExists(job.Output)) line += " -> " + job.Output;
     if (job.State == TJobState::jsFailed) {
       ++failed;
       if (!job.Message.empty()) line += " (" + job.Message + ")";
