@@ -9,6 +9,7 @@
 #include "engine/ffmpeg/custom_ffmpeg.h"
 #include "engine/records/options_records.h"
 #include "fixtures/engine_clips.h"
+#include "fixtures/media_fixtures.h"
 #include "media/ff_logger.h"
 #include "support/media_libraries.h"
 
