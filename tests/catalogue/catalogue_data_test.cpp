@@ -322,6 +322,35 @@ TEST(CatalogueChoices, DefaultsLieWithinTheKeysOwnLists) {
   }
 }
 
+// The frame size a title names: "(640X480)", or "1080P", "720P", "480P"; empty when it names none.
+std::string titleSize(const std::string& title) {
+  for (size_t x = title.find('X'); x != std::string::npos; x = title.find('X', x + 1)) {
+    const size_t open = title.rfind('(', x);
+    const size_t close = title.find(')', x);
+    if (open == std::string::npos || close == std::string::npos) continue;
+    const std::string w = title.substr(open + 1, x - open - 1), h = title.substr(x + 1, close - x - 1);
+    if (!w.empty() && !h.empty() && w.find_first_not_of("0123456789") == std::string::npos &&
+        h.find_first_not_of("0123456789") == std::string::npos)
+      return w + "*" + h;
+  }
+  for (const auto& [tag, size] : {std::pair{"1080P", "1920*1080"}, {"720P", "1280*720"}, {"480P", "640*480"}})
+    if (title.find(tag) != std::string::npos) return size;
+  return {};
+}
+
+TEST(CatalogueChoices, ATitlesNamedResolutionIsTheDefaultSize) {
+  int named = 0;
+  for (const TPreset& p : Presets()) {
+    const std::string size = titleSize(p.Title);
+    if (size.empty()) continue;
+    ++named;
+    const TChoice& choice = (*FindChoices(p.Key))[TChooser::Size];
+    EXPECT_EQ(choice.List->Entries[choice.Default], size) << p.Key << " " << p.Title;
+    EXPECT_EQ(FindDefaults(p.Key)->FrameSize, size) << p.Key << " " << p.Title;
+  }
+  EXPECT_GE(named, 25);
+}
+
 TEST(CatalogueChoices, EveryEntryHasAValue) {
   for (TChooser kind : kChooserFillOrder)
     for (const TValueList& list : ValueLists(kind)) {
