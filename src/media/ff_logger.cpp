@@ -14,6 +14,7 @@
 #include "base/main_thread.h"
 #include "base/text.h"
 #include "media/av.h"
+#include "media/ffmpeg_loader.h"
 
 namespace media {
 namespace {
@@ -187,10 +188,16 @@ void TFFLogger::fire(const void* sender, uint32_t threadID, TLogLevel level, con
   }
   if (!handler) return;
   // Each call carries its own payload, so no other thread can overwrite it while the handler runs.
-  if (triggerEventInMainThread_ && !base::MainThread::isMainThread())
-    base::MainThread::invokeAndWait([&] { handler(sender, threadID, level, msg); });
-  else
+  if (triggerEventInMainThread_ && !base::MainThread::isMainThread()) {
+    if (TCodecLock::HeldByThisThread()) {
+      // The main thread may be waiting for CodecLock right now: hand the line over without waiting.
+      base::MainThread::post([=] { handler(sender, threadID, level, msg); });
+    } else {
+      base::MainThread::invokeAndWait([&] { handler(sender, threadID, level, msg); });
+    }
+  } else {
     handler(sender, threadID, level, msg);
+  }
 }
 
 void LibraryLogCallback(void* avcl, int level, const char* format, va_list args) {

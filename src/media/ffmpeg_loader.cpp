@@ -226,8 +226,30 @@ bool LoadAVLib(TLibraries ALibraries, const std::string& APath, std::string& ALa
   return false;
 }
 
-std::mutex& CodecLock() {
-  static std::mutex lock;
+namespace {
+thread_local int codecLockDepth = 0;  // how often the calling thread holds CodecLock
+}
+
+void TCodecLock::lock() {
+  mutex_.lock();
+  ++codecLockDepth;
+}
+
+void TCodecLock::unlock() {
+  --codecLockDepth;
+  mutex_.unlock();
+}
+
+bool TCodecLock::try_lock() {
+  if (!mutex_.try_lock()) return false;
+  ++codecLockDepth;
+  return true;
+}
+
+bool TCodecLock::HeldByThisThread() { return codecLockDepth > 0; }
+
+TCodecLock& CodecLock() {
+  static TCodecLock lock;
   return lock;
 }
 

@@ -109,8 +109,20 @@ TFFmpegLoader& Loader();
 // failure copies the loader's LastErrMsg into ALastErrMsg and returns false.
 bool LoadAVLib(TLibraries ALibraries, const std::string& APath, std::string& ALastErrMsg);
 
-// Serialises every codec open and close in the process.
-std::mutex& CodecLock();
+// Serialises every codec open and close in the process. It also knows whether the calling thread holds
+// it: a line the libraries log inside a codec open must not wait for the main thread, which may itself be
+// waiting for this lock (the log bridge queues such lines instead).
+class TCodecLock {
+ public:
+  void lock();
+  void unlock();
+  bool try_lock();
+  static bool HeldByThisThread();
+
+ private:
+  std::mutex mutex_;
+};
+TCodecLock& CodecLock();
 
 // Start-up and shutdown of the floating-point environment: all floating-point exceptions masked.
 void SetupFloatingPoint();

@@ -160,6 +160,23 @@ TEST_F(LoggerTest, LinesFromOtherThreadsRunOnTheMainThreadWhileTheProducerWaits)
   EXPECT_TRUE(sawHandlerDone);
 }
 
+TEST_F(LoggerTest, ALineLoggedUnderCodecLockDoesNotWaitForAMainThreadWaitingForThatLock) {
+  // A worker logs while opening a codec; the main thread meanwhile wants CodecLock (say, to probe a
+  // file). Waiting for the main thread here would deadlock both.
+  base::ManualResetEvent logged;
+  std::thread worker([&] {
+    std::lock_guard lock(media::CodecLock());
+    av::av_log(nullptr, AV_LOG_ERROR, "inside a codec open\n");
+    logged.set();
+  });
+  ASSERT_TRUE(logged.waitFor(10s));
+  { std::lock_guard lock(media::CodecLock()); }
+  worker.join();
+  EXPECT_TRUE(base::MainThread::waitUntil([&] { return lines().size() == 1; }, 10s));
+  EXPECT_EQ(texts().at(0), "inside a codec open");
+  EXPECT_TRUE(lines().at(0).onMainThread);
+}
+
 TEST_F(LoggerTest, WithoutMainThreadDeliveryTheProducerRunsTheHandler) {
   logger().SetTriggerEventInMainThread(false);
   uint32_t workerId = 0;
