@@ -142,7 +142,8 @@ const TValueList* FindValueList(std::string_view id);
 
 // Value of an entry for the text-valued choosers (Size, FrameRate, SampleRate, Aspect):
 // "保持原分辨率", "该格式无视频", "保持原帧速率", "无视频", "保持原视频模式" give ""; "普通视频4:3模式" gives
-// "4:3" (likewise 16:9, 37:20, 47:20) and any other aspect entry ""; other sizes and rates are their own text.
+// "4:3" (likewise 16:9, 37:20, 47:20) and any other aspect entry ""; other sizes and rates are their own
+// text.
 std::string EntryText(TChooser kind, std::string_view entry);
 // Value of a bit-rate entry (VideoBitrate, AudioBitrate): "无视频" gives -1000; "N kbps" gives N * 1000
 // ("7.95 kbps" gives 7950). N is the text before "kbps", trimmed; std::nullopt when it is not a number.
