@@ -72,20 +72,42 @@ class OptionsConversion : public testing::Test {
   std::string Folder;
 };
 
-TEST_F(OptionsConversion, DvdTargetMakesADvdStream) {
-  engine::TOutputOptions output;
-  output.TargetType = engine::TOptionTargetType::ttDVD;
-  output.NormType = engine::TOptionNormType::ntPAL;
-  const auto streams = Convert("dvd_pal.vob", output);
-  const TStreamFacts* video = Find(streams, AVMEDIA_TYPE_VIDEO);
-  const TStreamFacts* audio = Find(streams, AVMEDIA_TYPE_AUDIO);
-  ASSERT_TRUE(video && audio);
-  EXPECT_EQ(video->Codec, "mpeg2video");
-  EXPECT_EQ(video->Width, 720);
-  EXPECT_EQ(video->Height, 576);
-  EXPECT_EQ(audio->Codec, "ac3");
-  EXPECT_EQ(audio->SampleRate, 48000);
-  EXPECT_EQ(audio->Channels, 2);
+TEST_F(OptionsConversion, DiscTargetsMakeTheirStreams) {
+  struct Case {
+    engine::TOptionTargetType Target;
+    engine::TOptionNormType Norm;
+    const char* File;
+    const char* VideoCodec;
+    int Width, Height;
+    const char* AudioCodec;
+    int SampleRate;
+  } cases[] = {
+      {engine::TOptionTargetType::ttVCD, engine::TOptionNormType::ntNTSC, "vcd_ntsc.mpg", "mpeg1video", 352,
+       240, "mp2", 44100},
+      {engine::TOptionTargetType::ttSVCD, engine::TOptionNormType::ntPAL, "svcd_pal.mpg", "mpeg2video", 480,
+       576, "mp2", 44100},
+      {engine::TOptionTargetType::ttDVD, engine::TOptionNormType::ntPAL, "dvd_pal.vob", "mpeg2video", 720,
+       576, "ac3", 48000},
+      {engine::TOptionTargetType::ttDVD, engine::TOptionNormType::ntAuto, "dvd_auto.vob", "mpeg2video", 720,
+       576, "ac3", 48000},  // the 25 fps input decides: PAL
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.File);
+    engine::TOutputOptions output;
+    output.TargetType = c.Target;
+    output.NormType = c.Norm;
+    output.NormDefault = engine::TOptionNormType::ntNTSC;
+    const auto streams = Convert(c.File, output);
+    const TStreamFacts* video = Find(streams, AVMEDIA_TYPE_VIDEO);
+    const TStreamFacts* audio = Find(streams, AVMEDIA_TYPE_AUDIO);
+    ASSERT_TRUE(video && audio);
+    EXPECT_EQ(video->Codec, c.VideoCodec);
+    EXPECT_EQ(video->Width, c.Width);
+    EXPECT_EQ(video->Height, c.Height);
+    EXPECT_EQ(audio->Codec, c.AudioCodec);
+    EXPECT_EQ(audio->SampleRate, c.SampleRate);
+    EXPECT_EQ(audio->Channels, 2);
+  }
 }
 
 TEST_F(OptionsConversion, BuiltinPresetsReachTheEncoder) {
