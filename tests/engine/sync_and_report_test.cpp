@@ -2,6 +2,10 @@
 // filter path and the progress reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -164,6 +168,42 @@ TEST_F(SyncAndReportTest, StreamsFollowWhatTheInputHasAndWhatIsDisabled) {
     EXPECT_EQ(probed.video_streams, c.video);
     EXPECT_EQ(probed.audio_streams, c.audio);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The 16-bit samples of a WAV file written by the engine.
+std::vector<int16_t> WavSamples(const std::string& APath) {
+  std::ifstream in(APath, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const size_t data = bytes.find("data");
+  if (data == std::string::npos) return {};
+  std::vector<int16_t> samples((bytes.size() - data - 8) / 2);
+  std::memcpy(samples.data(), bytes.data() + data + 8, samples.size() * 2);
+  return samples;
+}
+
+TEST_F(SyncAndReportTest, VolumeScalesSamplesAndClipsAtTheLimits) {
+  std::vector<int16_t> plain, loud;
+  for (int volume : {256, 1024}) {
+    engine::TOutputOptions options;
+    options.AudioVolume = volume;
+    const std::string output = fixtures::FreshOutputDir("volume" + std::to_string(volume)) + "/out.wav";
+    Convert({fixtures::EngineClip()}, output, options);
+    (volume == 256 ? plain : loud) = WavSamples(output);
+  }
+  ASSERT_EQ(plain.size(), loud.size());
+  ASSERT_GT(plain.size(), 44100u);
+  int clipped = 0;
+  for (size_t i = 0; i < plain.size(); ++i) {
+    const int expected = std::clamp(plain[i] * 4, -32768, 32767);
+    EXPECT_NEAR(loud[i], expected, 6) << "sample " << i;
+    if (expected == 32767 || expected == -32768) ++clipped;
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(clipped, 0);  // the tone is loud enough to reach the limits
 }
 
 }  // namespace
