@@ -107,8 +107,9 @@ const TBitmap& TCustomPlayer::CurrentFrame(int64_t& APTS) {
     return FRGBContext.Bitmap;
   }
   std::unique_lock lock(is->pictq_mutex);
-  // The picture on screen; before the first one is shown, the next one in the queue.
-  const int index = is->last_shown >= 0 ? is->last_shown : is->pictq_rindex;
+  // The next picture when one is queued (as after a seek), else the one on screen. The slot at the read
+  // index of an empty queue holds an older picture, not the current one.
+  const int index = is->pictq_size > 0 || is->last_shown < 0 ? is->pictq_rindex : is->last_shown;
   TVideoPicture& vp = is->pictq[index];
   const int width = is->video_dec ? is->video_dec->width : 0,
             height = is->video_dec ? is->video_dec->height : 0;

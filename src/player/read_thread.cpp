@@ -167,13 +167,13 @@ void TVideoState::ReadThread() {
     }
     if (eof || (ic->pb && av::avio_feof(ic->pb))) {
       if (video_stream >= 0) {
-        // One end marker at a time: it drains the decoder and lets the video thread check for the end.
+        // One end marker at a time: it drains the decoder and lets the video thread check for the end (and
+        // release picture waiters once no picture can come).
         if (videoq.nb_packets() == 0) {
           std::unique_ptr<AVPacket, PacketCloser> empty(av::av_packet_alloc());
           empty->stream_index = video_stream;
           videoq.Put(empty.get());
         }
-        p.FPictEvent.set();
       }
       Sleep(10);
       if (audioq.nb_packets() == 0 && videoq.nb_packets() == 0 && subtitleq.nb_packets() == 0) ReachEOF = 1;
@@ -188,7 +188,9 @@ void TVideoState::ReadThread() {
         Sleep(10);
         continue;
       }
-      if (video_stream >= 0) p.FPictEvent.set();
+      // At the end the video thread releases picture waiters once it has drained its decoder; earlier,
+      // pictures of a seek may still be on their way.
+      if (video_stream >= 0 && ret != AVERROR_EOF) p.FPictEvent.set();
       if (!ErrorEOF && !IsImage2) {
         ErrorEOF = 1;
         if (ret == AVERROR_EOF)

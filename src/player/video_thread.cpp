@@ -121,6 +121,7 @@ int TVideoState::GetVideoFrame(AVFrame* frame) {
         decoder_drained = true;
         continue;
       }
+      Owner.FPictEvent.set();  // no picture will come before the next seek
       if (!EventEOF) Owner.CheckPosition(*this);
       return 0;
     }

@@ -120,6 +120,8 @@ TEST_F(PlayerTest, SeekWhilePausedShowsExactlyOneNewPicture) {
     SCOPED_TRACE(c.target);
     const size_t before = sink.ShownPTS().size();
     player.Seek(c.target, sfNone, true);
+    int64_t whenSought = -2;
+    player.CurrentFrame(whenSought);  // a waiting seek returns with the new picture at hand
     ASSERT_TRUE(WaitFor([&] { return sink.ShownPTS().size() > before; }));
     Idle(300);
     const auto shown = sink.ShownPTS();
@@ -129,6 +131,7 @@ TEST_F(PlayerTest, SeekWhilePausedShowsExactlyOneNewPicture) {
     EXPECT_FALSE(player.Seeking());
     int64_t pts = -2;
     const TBitmap& frame = player.CurrentFrame(pts);
+    EXPECT_EQ(whenSought, pts);
     EXPECT_GE(pts, c.minPts);
     EXPECT_LE(pts, c.maxPts);
     ExpectPatternFrame(frame, pts, false);
