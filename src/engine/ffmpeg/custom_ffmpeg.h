@@ -186,7 +186,6 @@ class TCustomFFmpeg : public TFFmpegOptions {
   // The loop (transcode_loop.cpp, process_packet.cpp).
   void Loop();
   int ChooseInput();
-  void HandleEndOfInput(int AFileIndex, bool& AStopLoop);
   void JoinSwitch(int AFileIndex, bool& AStopLoop);
   bool ProcessPacket(TAVInputStream& AIst, AVPacket* APkt);
   void DrainDecoder(TAVInputStream& AIst);
