@@ -6,6 +6,7 @@
 // those calls, over the CPU time of the whole run (the libraries' own threads included).
 //
 //   bench_convert_bench [--seconds N] [--preset KEY]...   defaults: 30 s clips, presets 101 302 110 200
+// Each case runs in a child process of this program, so that the peak memory it shows is its own.
 #include <sys/resource.h>
 #include <time.h>
 
@@ -163,6 +164,7 @@ Figures RunCase(int APresetKey, const std::vector<std::string>& AFiles, int AJob
   }
   std::filesystem::remove_all(AOutDir);
   std::filesystem::create_directories(AOutDir);
+  const int64_t rssBefore = CurrentRss();  // libraries loaded; the jobs' own memory comes on top
   engine::TMediaConverter converter;
   converter.SetProgressInterval(500);
   std::atomic<bool> ended{false};
@@ -185,7 +187,6 @@ Figures RunCase(int APresetKey, const std::vector<std::string>& AFiles, int AJob
       ++failed;
     }
   }
-  const int64_t rssBefore = CurrentRss();
   ResetPeakRss();
   gLibraryNs = 0;
   gWorkerThreadNs = 0;
@@ -213,11 +214,43 @@ Figures RunCase(int APresetKey, const std::vector<std::string>& AFiles, int AJob
   return figures;
 }
 
+// One case in a process of its own, so that its peak memory is its own. Prints the figures as one line.
+int RunChild(int APresetKey, const std::string& AFile, int AFiles, int AJobs, double ASeconds, double ARate,
+             const std::string& AOutDir) {
+  if (!media::Loader().Load(media::kConverterLibraries)) {
+    std::fprintf(stderr, "%s\n", media::Loader().LastErrMsg().c_str());
+    return 1;
+  }
+  media::FFLogger().SetLogLevel(media::TLogLevel::llError);
+  InstallTimers();
+  const std::vector<std::string> files(static_cast<size_t>(AFiles), AFile);
+  const Figures f = RunCase(APresetKey, files, AJobs, ASeconds, ARate, AOutDir);
+  std::printf("%f %f %f %f %f %d\n", f.wall, f.speed, f.fps, f.peakPerJobMB, f.ownShare, f.failed);
+  return 0;
+}
+
+Figures RunInChild(const char* ASelf, int APresetKey, const std::string& AFile, int AFiles, int AJobs,
+                   double ASeconds, double ARate, const std::string& AOutDir) {
+  Figures f;
+  const std::string command = std::string("'") + ASelf + "' --child " + std::to_string(APresetKey) + " '" +
+                              AFile + "' " + std::to_string(AFiles) + " " + std::to_string(AJobs) + " " +
+                              std::to_string(ASeconds) + " " + std::to_string(ARate) + " '" + AOutDir + "'";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %d", &f.wall, &f.speed, &f.fps, &f.peakPerJobMB,
+                           &f.ownShare, &f.failed) != 6)
+    f.failed = AFiles;
+  if (pipe) ::pclose(pipe);
+  return f;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   media::SetupFloatingPoint();
   base::MainThread::bindCurrentThread();
+  if (argc == 9 && !std::strcmp(argv[1], "--child"))
+    return RunChild(std::atoi(argv[2]), argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atof(argv[6]),
+                    std::atof(argv[7]), argv[8]);
   double seconds = 30;
   std::vector<int> presets;
   for (int i = 1; i < argc; ++i) {
@@ -231,8 +264,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", media::Loader().LastErrMsg().c_str());
     return 1;
   }
-  media::FFLogger().SetLogLevel(media::TLogLevel::llError);
-  InstallTimers();
 
   struct Clip {
     const char* label;
@@ -253,10 +284,10 @@ int main(int argc, char** argv) {
     for (int preset : presets) {
       double singleSpeed = 0;
       for (int mode = 0; mode < 2; ++mode) {
-        const std::vector<std::string> files(mode == 0 ? 1 : 4, file);
+        const int files = mode == 0 ? 1 : 4;
         const int jobs = mode == 0 ? 1 : 2;
-        const Figures f =
-            RunCase(preset, files, jobs, seconds, av_q2d(rate), fixtures::FixtureDir() + "/bench_out");
+        const Figures f = RunInChild(argv[0], preset, file, files, jobs, seconds, av_q2d(rate),
+                                     fixtures::FixtureDir() + "/bench_out");
         if (mode == 0) singleSpeed = f.speed;
         std::printf("%-6d %-6s %-10s %7.2fx %8.1f %9.2f %11.1f %9.2f%%", preset, clip.label,
                     mode == 0 ? "1 job" : "4 files/2", f.speed, f.fps, f.wall, f.peakPerJobMB,
