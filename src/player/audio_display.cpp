@@ -59,7 +59,9 @@ void TVideoState::VideoAudioDisplay() {
       AVTXContext* ctx = nullptr;
       const float scale = 1.0f;
       rdft.reset();
-      if (av::av_tx_init(&ctx, &rdft_fn, AV_TX_FLOAT_RDFT, 0, 1 << rdft_bits_needed, &scale, 0) < 0) return;
+      if (av::av_tx_init(&ctx, &rdft_fn, AV_TX_FLOAT_RDFT, 0, 1 << rdft_bits_needed, &scale,
+                         AV_TX_UNALIGNED) < 0)
+        return;
       rdft.reset(ctx);
       rdft_bits = rdft_bits_needed;
       rdft_data.assign(static_cast<size_t>(2 * nb_freq) * channels, 0);

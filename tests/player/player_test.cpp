@@ -320,6 +320,86 @@ TEST_F(PlayerTest, OpenFailuresLeaveThePlayerIdle) {
   EXPECT_TRUE(states.empty());
 }
 
+TEST_F(PlayerTest, FileOpenEventSizesTheDisplayAndAspectPlacesThePicture) {
+  const struct {
+    float aspect;
+    TRect rect;  // in a 400 x 200 display chosen by the handler
+  } cases[] = {
+      {0, {67, 0, 266, 200}},  // the picture's own 4:3, centred
+      {-1, {0, 0, 400, 200}},  // fill the display
+      {2.0f, {0, 0, 400, 200}},
+      {1.0f, {100, 0, 200, 200}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.aspect);
+    int64_t duration = 0;
+    int fw = 0, fh = 0;
+    player.OnFileOpen = [&](TCustomPlayer*, int64_t d, int w, int h, int& sw, int& sh) {
+      duration = d;
+      fw = w;
+      fh = h;
+      sw = 400;
+      sh = 200;
+    };
+    player.SetAspectRatio(c.aspect);
+    TMemoryVideoSink display(640, 480);
+    ASSERT_TRUE(player.Open(fixtures::PlayerExactClip(), &display, true)) << player.LastErrMsg();
+    EXPECT_EQ(duration, player.FormatContext()->duration);
+    EXPECT_EQ(fw, 160);
+    EXPECT_EQ(fh, 120);
+    ASSERT_TRUE(WaitFor([&] { return !display.ShownPTS().empty(); }));
+    EXPECT_EQ(display.SurfaceWidth(), 400);
+    EXPECT_EQ(display.SurfaceHeight(), 200);
+    const TRect r = display.LastOverlayRect();
+    EXPECT_EQ(r.x, c.rect.x);
+    EXPECT_EQ(r.y, c.rect.y);
+    EXPECT_EQ(r.w, c.rect.w);
+    EXPECT_EQ(r.h, c.rect.h);
+    player.Stop(true);
+    player.ScreenWidth = 0;
+    player.ScreenHeight = 0;
+  }
+  player.OnFileOpen = [&](TCustomPlayer*, int64_t, int w, int h, int&, int&) {
+    EXPECT_EQ(w, -1) << "no video";
+    EXPECT_EQ(h, -1);
+  };
+  ASSERT_TRUE(player.Open(fixtures::PlayerToneClip(), &sink, true)) << player.LastErrMsg();
+  EXPECT_EQ(player.ScreenWidth, 320) << "unset sizes become the host's client size";
+  EXPECT_EQ(player.ScreenHeight, 240);
+}
+
+TEST_F(PlayerTest, AudioDrawingFollowsShowAudio) {
+  const struct {
+    TShowAudio mode;
+    bool drawn;
+  } cases[] = {{TShowAudio::saWave, true}, {TShowAudio::saRDFT, true}, {TShowAudio::saNone, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    player.SetShowAudio(c.mode);
+    TMemoryVideoSink display(200, 100);
+    ASSERT_TRUE(player.Open(fixtures::PlayerToneClip(), &display, false)) << player.LastErrMsg();
+    positions.clear();
+    ASSERT_TRUE(WaitFor([&] { return LastPosition() >= 700'000; }));
+    EXPECT_EQ(display.LitPixels() > 0, c.drawn);
+    player.Stop(true);
+  }
+}
+
+TEST_F(PlayerTest, ForcedInputFormat) {
+  EXPECT_THROW(player.SetFormat("no-such-format"), std::runtime_error);
+  try {
+    player.SetFormat("no-such-format");
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Unknown input format: no-such-format");
+  }
+  EXPECT_EQ(player.Format(), "");
+  player.SetFormat("wav");
+  EXPECT_FALSE(player.Open(fixtures::PlayerExactClip(), &sink, true)) << "an AVI read as WAV";
+  EXPECT_FALSE(player.LastErrMsg().empty());
+  player.SetFormat("avi");
+  EXPECT_TRUE(player.Open(fixtures::PlayerExactClip(), &sink, true)) << player.LastErrMsg();
+}
+
 TEST(PlayerStop, EndsTheEventThreadWithoutStateHandler) {
   ASSERT_TRUE(testsupport::LoadLibraries(media::kPlayerLibraries));
   TMemoryVideoSink sink;
