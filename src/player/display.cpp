@@ -43,7 +43,7 @@ void TVideoState::AllocPicture() {
   TVideoPicture& vp = pictq[pictq_windex];
   const int w = vp.width, h = vp.height;
   lock.unlock();
-  if (!display_open) VideoOpen(false);
+  if (!display_open && !Owner.DisableDisplay) VideoOpen(false);
   auto overlay = std::make_unique<TOverlay>(w, h);
   lock.lock();
   vp.bmp = std::move(overlay);
@@ -87,6 +87,7 @@ void TVideoState::ClearDisplay() {
 }
 
 void TVideoState::VideoDisplay() {
+  if (Owner.DisableDisplay) return;  // decoded (for CurrentFrame and the hook) but never shown
   if (!display_open) VideoOpen(false);
   VideoSink* sink = Owner.ScreenHandle();
   if (audio_st && show_audio) {

@@ -229,10 +229,15 @@ void TCustomPlayer::FireFileOpen(TVideoState& is) {
     const int fh = is.video_dec ? is.video_dec->height : -1;
     int sw = ScreenWidth, sh = ScreenHeight;
     auto call = [&] { OnFileOpen(this, duration, fw, fh, sw, sh); };
-    if (TriggerEventInMainThread)
-      base::MainThread::invokeAndWait(call);
-    else
-      call();
+    try {
+      if (TriggerEventInMainThread)
+        base::MainThread::invokeAndWait(call);
+      else
+        call();
+    } catch (const std::exception& e) {
+      // The file is open and its threads run: a failing handler must not leave them without an owner.
+      media::FFLogger().Log(this, TLogLevel::llError, std::string("OnFileOpen failed: ") + e.what());
+    }
     ScreenWidth = sw;
     ScreenHeight = sh;
   }

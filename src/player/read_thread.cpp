@@ -92,8 +92,9 @@ void TVideoState::ReadThread() {
 
   {
     for (unsigned i = 0; i < ic->nb_streams; ++i) ic->streams[i]->discard = AVDISCARD_ALL;
-    const int video_index =
-        p.DisableVideo ? -1 : ChooseStream(ic, AVMEDIA_TYPE_VIDEO, p.wanted_video_stream, -1);
+    const int video_index = p.DisableVideo || p.DisableDisplay
+                                ? -1
+                                : ChooseStream(ic, AVMEDIA_TYPE_VIDEO, p.wanted_video_stream, -1);
     const int audio_index =
         p.DisableAudio ? -1 : ChooseStream(ic, AVMEDIA_TYPE_AUDIO, p.wanted_audio_stream, video_index);
     const int subtitle_index =

@@ -400,6 +400,35 @@ TEST_F(PlayerTest, ForcedInputFormat) {
   EXPECT_TRUE(player.Open(fixtures::PlayerExactClip(), &sink, true)) << player.LastErrMsg();
 }
 
+TEST_F(PlayerTest, DisabledStreamsAreNotOpened) {
+  const struct {
+    const char* name;
+    bool audio, video, display;
+    int videoIndex, audioIndex;  // -2: the open fails
+  } cases[] = {
+      {"all", false, false, false, 0, 1},      {"no audio", true, false, false, 0, -1},
+      {"no video", false, true, false, -1, 1}, {"no display", false, false, true, -1, 1},
+      {"nothing", true, true, false, -2, -2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    player.DisableAudio = c.audio;
+    player.DisableVideo = c.video;
+    player.DisableDisplay = c.display;
+    const bool opened = player.Open(fixtures::PlayerAvClip(), &sink, true);
+    if (c.videoIndex == -2) {
+      EXPECT_FALSE(opened);
+      EXPECT_EQ(player.LastErrMsg(),
+                fixtures::PlayerAvClip() + ": could not open codecs, no stream to play.");
+      continue;
+    }
+    ASSERT_TRUE(opened) << player.LastErrMsg();
+    EXPECT_EQ(player.VideoStreamIndex(), c.videoIndex);
+    EXPECT_EQ(player.AudioStreamIndex(), c.audioIndex);
+    player.Stop(true);
+  }
+}
+
 TEST(PlayerStop, EndsTheEventThreadWithoutStateHandler) {
   ASSERT_TRUE(testsupport::LoadLibraries(media::kPlayerLibraries));
   TMemoryVideoSink sink;
