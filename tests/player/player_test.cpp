@@ -108,6 +108,13 @@ TEST_F(PlayerTest, OpenPausedShowsTwoPicturesThenPauses) {
 TEST_F(PlayerTest, SeekWhilePausedShowsExactlyOneNewPicture) {
   ASSERT_TRUE(player.Open(fixtures::PlayerExactClip(), &sink, true)) << player.LastErrMsg();
   ASSERT_TRUE(WaitFor([&] { return Has(S::psPause) && Distinct(sink.ShownPTS()) >= 2; }));
+  // Relative: one second on from the master clock (the audio clock, still at the start while paused). A
+  // forward seek's window starts after the current position and lands on the first key frame at or after
+  // the target.
+  player.Seek(1.0, sfNone, true);
+  int64_t relative = -2;
+  player.CurrentFrame(relative);
+  EXPECT_EQ(relative, 1'440'000);
   struct Case {
     int64_t target;
     int64_t minPts, maxPts;  // the key frame at or before the target (every 12th frame)
