@@ -30,13 +30,13 @@ inline engine::TOutputOptions OutputOptions(const std::string& AVideoCodec, cons
   return options;
 }
 
-// Collects the log lines of warning level and worse while it lives, for failure messages.
+// Collects the log lines up to a level (warnings and worse by default) while it lives.
 class LogCapture {
  public:
-  LogCapture() {
+  explicit LogCapture(media::TLogLevel AUpTo = media::TLogLevel::llWarning) {
     media::FFLogger().SetOnLog(
-        [this](const void*, uint32_t, media::TLogLevel ALevel, const std::string& AMsg) {
-          if (ALevel <= media::TLogLevel::llWarning) text_ += AMsg + "\n";
+        [this, AUpTo](const void*, uint32_t, media::TLogLevel ALevel, const std::string& AMsg) {
+          if (ALevel <= AUpTo) text_ += AMsg + "\n";
         });
   }
   ~LogCapture() { media::FFLogger().SetOnLog(nullptr); }

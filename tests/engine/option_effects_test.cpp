@@ -2,6 +2,7 @@
 // statistics.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -75,6 +76,29 @@ TEST_F(OptionEffectsTest, VideoStatisticsHaveOneLinePerEncodedFrame) {
     EXPECT_NE(line.find(" type= "), std::string::npos) << line;
   }
   EXPECT_EQ(lines, 50);
+}
+
+TEST_F(OptionEffectsTest, TheLastReportLineCarriesPsnrAndTheQuantizerHistogram) {
+  const std::string output = fixtures::FreshOutputDir("psnr") + "/out.avi";
+  auto options = enginetest::OutputOptions("mpeg4", "libmp3lame");
+  options.ExtOptions = "psnr=1\nqphist=1\nv=1";
+  enginetest::LogCapture log(media::TLogLevel::llVerbose);
+  Convert(output, options);
+  const std::string& text = log.Text();
+  const size_t line = text.find("frame=   50");
+  ASSERT_NE(line, std::string::npos) << text;
+  const std::string last = text.substr(line, text.find('\n', line) - line);
+  // "L", then one hexadecimal digit per quantizer 0..31, then the PSNR of the whole stream.
+  const size_t histogram = last.find(" L");
+  ASSERT_NE(histogram, std::string::npos) << last;
+  const std::string digits = last.substr(histogram + 2, 32);
+  EXPECT_EQ(digits.find_first_not_of("0123456789ABCDEF"), std::string::npos) << last;
+  EXPECT_NE(digits.find_first_not_of('0'), std::string::npos) << last;
+  const size_t psnr = last.find("PSNR=Y:");
+  ASSERT_NE(psnr, std::string::npos) << last;
+  const double y = std::atof(last.c_str() + psnr + 7);
+  EXPECT_GT(y, 20.0) << last;  // a test pattern at 400 kbit/s comes out well
+  EXPECT_LT(y, 99.0) << last;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 // Threads: inputs and outputs are opened on the caller's thread before the conversion starts; the
 // conversion tables and codecs then belong to the thread running Transcode(). Fields another thread may
 // touch while a conversion runs are atomics (FBroken, FFinished, FPostHooks, FTotalOutputDuration).
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -216,6 +217,7 @@ class TCustomFFmpeg : public TFFmpegOptions {
   void PrintReport(bool AIsLastReport, int AFileIndex);
   void WriteVideoStats(TAVOutputStream& AOst, int AFrameSize);
   int64_t OutputSize() const;
+  std::string PsnrText(const TAVOutputStream& AOst, bool AWholeStream) const;
 
   // --- Opened files (caller's thread, then the conversion's thread) ---
   std::vector<std::unique_ptr<TInputFileEntry>> Finput_files;
@@ -237,8 +239,9 @@ class TCustomFFmpeg : public TFFmpegOptions {
   int Fnb_frames_dup = 0;
   int Fnb_frames_drop = 0;
   bool FShowDupOrDrop = false;
-  FilePtr Fvstats_file;  // video statistics, opened on first use
-  PacketPtr Fpkt;        // reused read and encode packets
+  std::array<int, 32> Fqp_histogram{};  // encoded video frames per quantizer
+  FilePtr Fvstats_file;                 // video statistics, opened on first use
+  PacketPtr Fpkt;                       // reused read and encode packets
   PacketPtr Fenc_pkt;
 };
 

@@ -1,5 +1,6 @@
 // Encoding by the book (send, then receive until the encoder wants more), bitstream filters and muxing.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/text.h"
@@ -33,6 +34,16 @@ void TCustomFFmpeg::SendAndReceive(TAVOutputStream& AOst, const AVFrame* AFrame)
         std::memcpy(&quality, stats, sizeof quality);
         AOst.last_quality = quality;
         if (statsSize >= 5) AOst.last_pict_type = stats[4];
+        // Quality statistics: int32 quality, uint8 picture type, uint8 error count, 2 reserved, uint64
+        // errors.
+        const int errors = statsSize >= 6 ? std::min<int>(stats[5], 3) : 0;
+        for (int i = 0; i < errors && statsSize >= 8 + 8 * static_cast<size_t>(i + 1); ++i) {
+          std::memcpy(&AOst.last_error[i], stats + 8 + 8 * i, sizeof(uint64_t));
+          AOst.total_error[i] += AOst.last_error[i];
+        }
+        const int qp =
+            std::clamp(static_cast<int>(std::lround(quality / static_cast<double>(FF_QP2LAMBDA))), 0, 31);
+        ++Fqp_histogram[qp];
       }
       if (AFrame) RunPostHooks(AFrame, enc, av::av_rescale_q(pkt->pts, enc->time_base, AV_TIME_BASE_Q));
       if (!Fvstats_filename.empty()) WriteVideoStats(AOst, pkt->size);

@@ -11,6 +11,28 @@
 
 namespace engine {
 
+namespace {
+
+double Psnr(double AError) { return -10.0 * std::log10(std::max(AError, 1e-10)); }
+
+}  // namespace
+
+// "PSNR=Y:.. U:.. V:.. *:.. " of the last frame, or of the whole stream in the last report.
+std::string TCustomFFmpeg::PsnrText(const TAVOutputStream& AOst, bool AWholeStream) const {
+  const double pixels = static_cast<double>(AOst.enc->width) * AOst.enc->height;
+  const double frames = AWholeStream ? std::max(AOst.frame_number, 1) : 1;
+  std::string text = "PSNR=";
+  double sumError = 0, sumScale = 0;
+  for (int i = 0; i < 3; ++i) {
+    const double scale = pixels * 255.0 * 255.0 * frames / (i ? 4.0 : 1.0);
+    const double error = static_cast<double>(AWholeStream ? AOst.total_error[i] : AOst.last_error[i]);
+    sumError += error;
+    sumScale += scale;
+    text += base::Format("%c:%2.2f ", "YUV"[i], Psnr(error / scale));
+  }
+  return text + base::Format("*:%2.2f ", Psnr(sumError / sumScale));
+}
+
 int64_t TCustomFFmpeg::OutputSize() const {
   if (Foutput_files.empty()) return 0;
   AVIOContext* pb = Foutput_files[0]->ctx->pb;
@@ -42,6 +64,9 @@ void TCustomFFmpeg::PrintReport(bool AIsLastReport, int AFileIndex) {
         quality = q;
         line += base::Format("frame=%5d fps=%3d q=%3.1f ", frameNumber, fps, q);
         if (AIsLastReport) line += "L";
+        if (Fqp_hist)
+          for (int count : Fqp_histogram) line += base::Format("%X", static_cast<int>(std::log2(count + 1)));
+        if (Fdo_psnr && ost.enc) line += PsnrText(ost, AIsLastReport);
         video = true;
       } else if (video) {
         line += base::Format("q=%2.1f ", q);

@@ -37,6 +37,7 @@ void TCustomFFmpeg::Transcode() {
   Fenc_pkt.reset(av::av_packet_alloc());
   if (!Fpkt || !Fenc_pkt) throw FFmpegException("av_mallocz fail");
   FHookFrameNumber = 0;
+  Fqp_histogram.fill(0);
   Prepare();
   Loop();
   FlushDecoders();

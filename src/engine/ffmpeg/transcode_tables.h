@@ -73,6 +73,8 @@ struct TAVOutputStream {
   FramePtr filtered;
   double last_quality = -1;  // lambda of the last coded frame (quantizer x 118)
   int last_pict_type = AV_PICTURE_TYPE_NONE;
+  uint64_t last_error[3] = {};   // squared error of Y, U, V of the last frame (with PSNR on)
+  uint64_t total_error[3] = {};  // the same summed over the stream
 
   // audio
   bool audio_resample = false;
