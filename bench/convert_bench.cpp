@@ -151,6 +151,7 @@ struct Figures {
   double fps = 0;    // video frames per wall second, all files together
   double peakPerJobMB = 0;
   double ownShare = 0;  // engine's own share of the CPU time
+  double cores = 0;     // CPU time of the run over its wall time
   int failed = 0;
 };
 
@@ -209,6 +210,7 @@ Figures RunCase(int APresetKey, const std::vector<std::string>& AFiles, int AJob
                          std::min<int>(AJobs, static_cast<int>(AFiles.size()));
   const int64_t own = gWorkerThreadNs - gLibraryNs;
   figures.ownShare = runCpu > 0 ? static_cast<double>(own) / static_cast<double>(runCpu) : 0;
+  figures.cores = static_cast<double>(runCpu) / 1e9 / figures.wall;
   figures.failed = failed;
   std::filesystem::remove_all(AOutDir);
   return figures;
@@ -225,7 +227,8 @@ int RunChild(int APresetKey, const std::string& AFile, int AFiles, int AJobs, do
   InstallTimers();
   const std::vector<std::string> files(static_cast<size_t>(AFiles), AFile);
   const Figures f = RunCase(APresetKey, files, AJobs, ASeconds, ARate, AOutDir);
-  std::printf("%f %f %f %f %f %d\n", f.wall, f.speed, f.fps, f.peakPerJobMB, f.ownShare, f.failed);
+  std::printf("%f %f %f %f %f %d %f\n", f.wall, f.speed, f.fps, f.peakPerJobMB, f.ownShare, f.failed,
+              f.cores);
   return 0;
 }
 
@@ -236,8 +239,8 @@ Figures RunInChild(const char* ASelf, int APresetKey, const std::string& AFile, 
                               AFile + "' " + std::to_string(AFiles) + " " + std::to_string(AJobs) + " " +
                               std::to_string(ASeconds) + " " + std::to_string(ARate) + " '" + AOutDir + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %d", &f.wall, &f.speed, &f.fps, &f.peakPerJobMB,
-                           &f.ownShare, &f.failed) != 6)
+  if (!pipe || std::fscanf(pipe, "%lf %lf %lf %lf %lf %d %lf", &f.wall, &f.speed, &f.fps, &f.peakPerJobMB,
+                           &f.ownShare, &f.failed, &f.cores) != 7)
     f.failed = AFiles;
   if (pipe) ::pclose(pipe);
   return f;
@@ -270,8 +273,8 @@ int main(int argc, char** argv) {
     int width, height;
   } clips[] = {{"720p", 1280, 720}, {"1080p", 1920, 1080}};
   const AVRational rate{25, 1};
-  std::printf("%-6s %-6s %-10s %8s %8s %9s %11s %10s\n", "preset", "clip", "run", "speed", "fps", "wall s",
-              "peak MB/job", "own CPU");
+  std::printf("%-6s %-6s %-10s %8s %8s %9s %11s %10s %6s\n", "preset", "clip", "run", "speed", "fps",
+              "wall s", "peak MB/job", "own CPU", "cores");
   for (const Clip& clip : clips) {
     const std::string name =
         std::string("bench_") + clip.label + "_" + std::to_string(static_cast<int>(seconds)) + "s.mkv";
@@ -289,9 +292,9 @@ int main(int argc, char** argv) {
         const Figures f = RunInChild(argv[0], preset, file, files, jobs, seconds, av_q2d(rate),
                                      fixtures::FixtureDir() + "/bench_out");
         if (mode == 0) singleSpeed = f.speed;
-        std::printf("%-6d %-6s %-10s %7.2fx %8.1f %9.2f %11.1f %9.2f%%", preset, clip.label,
+        std::printf("%-6d %-6s %-10s %7.2fx %8.1f %9.2f %11.1f %9.2f%% %6.2f", preset, clip.label,
                     mode == 0 ? "1 job" : "4 files/2", f.speed, f.fps, f.wall, f.peakPerJobMB,
-                    f.ownShare * 100);
+                    f.ownShare * 100, f.cores);
         if (mode == 1 && singleSpeed > 0) std::printf("  throughput %.2fx of 1 job", f.speed / singleSpeed);
         if (f.failed) std::printf("  (%d failed)", f.failed);
         std::printf("\n");

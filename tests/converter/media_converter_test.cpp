@@ -241,6 +241,20 @@ TEST_F(MediaConverterTest, ARunWithoutTasksEndsAtOnce) {
   }
 }
 
+TEST_F(MediaConverterTest, StopOutsideARunLeavesTheTasksReadyToRun) {
+  const std::string dir = convtest::OutputFolder("stop_idle");
+  TMediaConverter converter;
+  TRunLog log;
+  log.Attach(converter);
+  AddJob(converter, convtest::ShortClip(), Out(dir, 0));
+  converter.Stop(true);
+  converter.Pause();
+  converter.Start(1);
+  ASSERT_TRUE(WaitFor([&] { return log.RunEnded(); }));
+  log.ExpectEachTaskOnceThenTheEnd(1);
+  EXPECT_TRUE(log.Terminations().front().Finished);
+}
+
 TEST_F(MediaConverterTest, StopEndsTheRunningTaskAsAValidFileAndTheWaitingOnesAtOnce) {
   const std::string dir = convtest::OutputFolder("stop");
   TMediaConverter converter;

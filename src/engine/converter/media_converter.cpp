@@ -247,6 +247,8 @@ void TCustomMediaConverter::Resume() {
 void TCustomMediaConverter::Stop(bool AWaitFor) {
   {
     std::lock_guard lock(FTerminateLock);
+    // Outside a run there is nothing to stop; terminating idle tasks would leave them unable to start.
+    if (!FWorking || FTerminated) return;
     FPendingTasks = 0;
     FPaused = false;
   }
