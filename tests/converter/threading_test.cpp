@@ -2,6 +2,7 @@
 // reports its end exactly once before the end of the run.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -55,6 +56,11 @@ struct Scenario {
   int tasks;
   int threads;
 };
+
+void PrintTo(const Scenario& AScenario, std::ostream* AOut) {
+  *AOut << AScenario.actions << " with " << AScenario.tasks << " tasks on " << AScenario.threads
+        << " threads";
+}
 
 class RunControlTest : public ThreadingTest, public ::testing::WithParamInterface<Scenario> {};
 
