@@ -7,6 +7,7 @@
 
 #include "engine/converter/media_converter.h"
 #include "fixtures/media_fixtures.h"
+#include "media/ff_logger.h"
 #include "support/media_libraries.h"
 
 namespace {
@@ -91,8 +92,12 @@ TEST_F(OptionsConversion, DiscTargetsMakeTheirStreams) {
       {engine::TOptionTargetType::ttDVD, engine::TOptionNormType::ntAuto, "dvd_auto.vob", "mpeg2video", 720,
        576, "ac3", 48000},  // the 25 fps input decides: PAL
   };
+  std::vector<std::string> logLines;
+  media::FFLogger().SetOnLog(
+      [&](const void*, uint32_t, media::TLogLevel, const std::string& ALine) { logLines.push_back(ALine); });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.File);
+    logLines.clear();
     engine::TOutputOptions output;
     output.TargetType = c.Target;
     output.NormType = c.Norm;
@@ -107,7 +112,11 @@ TEST_F(OptionsConversion, DiscTargetsMakeTheirStreams) {
     EXPECT_EQ(audio->Codec, c.AudioCodec);
     EXPECT_EQ(audio->SampleRate, c.SampleRate);
     EXPECT_EQ(audio->Channels, 2);
+    // Disc players need the muxer to know the encoder's buffer size.
+    for (const std::string& line : logLines)
+      EXPECT_EQ(line.find("VBV buffer size not set"), std::string::npos);
   }
+  media::FFLogger().SetOnLog(nullptr);
 }
 
 TEST_F(OptionsConversion, BuiltinPresetsReachTheEncoder) {

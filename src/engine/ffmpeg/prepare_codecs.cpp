@@ -1,5 +1,6 @@
 // Preparing a conversion, second half: two-pass logs, opening encoders and decoders, bitstream
 // filters, the video filter graph, metadata and chapters, headers and the stream mapping messages.
+#include <cstring>
 #include <string>
 
 #include "base/text.h"
@@ -53,6 +54,19 @@ void TCustomFFmpeg::SetupTwoPass(TAVOutputStream& AOst, int AOutputIndex) {
   }
 }
 
+namespace {
+// The encoder's stream-level side data (its buffer size and rates, above all) goes onto the output
+// stream: the MPEG muxers size their buffers from it, which disc players depend on.
+void CopyCodedSideData(const AVCodecContext& AEnc, AVStream& ASt) {
+  for (int i = 0; i < AEnc.nb_coded_side_data; ++i) {
+    const AVPacketSideData& sd = AEnc.coded_side_data[i];
+    uint8_t* copy = av::av_stream_new_side_data(&ASt, sd.type, sd.size);
+    if (!copy) throw FFmpegException("av_stream_new_side_data fail");
+    std::memcpy(copy, sd.data, sd.size);
+  }
+}
+}  // namespace
+
 void TCustomFFmpeg::OpenEncoders() {
   for (auto& ostPtr : Fost_table) {
     TAVOutputStream& ost = *ostPtr;
@@ -86,6 +100,7 @@ void TCustomFFmpeg::OpenEncoders() {
     ost.encoder_opened = true;
     WarnUnused(this, ost.enc_opts, ost.encoder->name);
     av::avcodec_parameters_from_context(ost.st->codecpar, enc);
+    CopyCodedSideData(*enc, *ost.st);
     ost.st->time_base = enc->time_base;
     ost.pkt_tb = enc->time_base;
     Fextra_size += enc->extradata_size;
