@@ -220,7 +220,7 @@ void TVideoState::VideoRefresh(bool advance) {
 void TVideoState::RefreshThread() {
   while (!abort_request) {
     if (!refresh.exchange(true)) Owner.PushLoopEvent({TLoopEventKind::leRefresh});
-    const int ms = audio_st && show_audio ? std::max<int>(Owner.rdftspeed, 1) : 5;
+    const int ms = audio_open && show_audio ? std::max<int>(Owner.rdftspeed, 1) : 5;
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
 }

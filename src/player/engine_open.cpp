@@ -52,8 +52,9 @@ void TVideoState::Close() {
     std::lock_guard lock(pictq_mutex);
     pictq_cond.notify_all();
   }
-  if (parse_tid.joinable()) parse_tid.join();
+  // The refresh thread first: the read thread's closing clears the stream fields it reads.
   if (refresh_tid.joinable()) refresh_tid.join();
+  if (parse_tid.joinable()) parse_tid.join();
   std::lock_guard lock(pictq_mutex);
   for (auto& vp : pictq) {
     vp.bmp.reset();
@@ -130,6 +131,7 @@ int TVideoState::StreamComponentOpen(int stream_index) {
       audio_diff_cum = 0;
       audio_diff_threshold = 2.0 * SDL_AUDIO_BUFFER_SIZE / audio_freq;
       audioq.Init();
+      audio_open = true;
       sdl::SDL_PauseAudioDevice(audio_dev, 0);
       break;
     case AVMEDIA_TYPE_VIDEO: {
@@ -163,6 +165,7 @@ void TVideoState::StreamComponentClose(int stream_index) {
   AVStream* st = ic->streams[stream_index];
   switch (st->codecpar->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
+      audio_open = false;
       audioq.Abort();
       if (audio_dev) sdl::SDL_CloseAudioDevice(audio_dev);
       audio_dev = 0;

@@ -260,12 +260,24 @@ void TCustomPlayer::Stop(bool AWaitForStop) {
   }
 }
 
+namespace {
+// A bounded wait for a lock, polling: the event loop holds it only while it handles one event.
+bool TryLockFor(std::mutex& m, milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!m.try_lock()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  return true;
+}
+}  // namespace
+
 bool TCustomPlayer::WaitForStop() {
   int count = 0;
   for (;;) {
     if (WaitServing([this] { return FStopEvent.isSet(); }, milliseconds(100))) return true;
     if (!State()) return true;
-    if (!FDataLock.try_lock_for(milliseconds(100))) continue;
+    if (!TryLockFor(FDataLock, milliseconds(100))) continue;
     ++count;
     auto is = State();
     if (!is) {

@@ -172,7 +172,7 @@ class TCustomPlayer {
   std::atomic<bool> FSeeking{false};
   std::atomic<TPlayState> FState{TPlayState::psStop};
   std::atomic<int64_t> FOpenTime{0};
-  std::timed_mutex FDataLock;  // held by the event loop while it handles one event, and by Stop's fallback
+  std::mutex FDataLock;  // held by the event loop while it handles one event, and by Stop's fallback
   base::ManualResetEvent FSeekEvent{true}, FPictEvent{true}, FStopEvent{true};
   TPlayEvent FPlayEvent;
   std::atomic<int64_t> FEventPTS{0};

@@ -116,6 +116,7 @@ class TVideoState {
 
   // -- Audio. The decoding fields belong to the audio callback once the device runs.
   int audio_stream = -1;
+  std::atomic<bool> audio_open{false};  // for the refresh thread, which must not touch the stream fields
   AVStream* audio_st = nullptr;
   std::unique_ptr<AVCodecContext, CodecCloser> audio_dec;
   TPacketQueue audioq;

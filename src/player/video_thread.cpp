@@ -267,7 +267,8 @@ void TVideoState::VideoThread() {
         failed = true;
         break;
       }
-      p.FPictEvent.set();
+      // A picture of the old position (still on its way when a seek was carried out) releases no waiter.
+      if (!seek_done) p.FPictEvent.set();
       EventEOF = 0;
       if (p.FSeeking && !seek_req) p.FSeeking = false;
       if (open_paused) {
