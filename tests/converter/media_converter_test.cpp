@@ -320,6 +320,25 @@ TEST_F(MediaConverterTest, PauseHoldsEveryWorkerAndResumeLetsThemFinish) {
   for (const auto& info : log.Terminations()) EXPECT_TRUE(info.Finished) << info.TaskIndex;
 }
 
+TEST_F(MediaConverterTest, ATaskStartingInAPausedRunBeginsHalted) {
+  const std::string dir = convtest::OutputFolder("paused_start");
+  TMediaConverter converter;
+  TRunLog log;
+  // The first task's last report comes after its loop: pausing there lets it end while the run is paused.
+  log.Attach(converter, [&](const engine::TProgressInfo& AInfo) {
+    if (AInfo.TaskIndex == 0 && AInfo.FileIndex == -1) converter.Pause();
+  });
+  AddJob(converter, convtest::ShortClip(), Out(dir, 0));
+  AddJob(converter, convtest::LongClip(), Out(dir, 1));
+  converter.Start(1);
+  ASSERT_TRUE(WaitFor([&] { return converter.Tasks(1)->Halted(); }));
+  EXPECT_FALSE(log.RunEnded());
+  converter.Resume();
+  ASSERT_TRUE(WaitFor([&] { return log.RunEnded(); }));
+  log.ExpectEachTaskOnceThenTheEnd(2);
+  for (const auto& info : log.Terminations()) EXPECT_TRUE(info.Finished) << info.TaskIndex;
+}
+
 TEST_F(MediaConverterTest, ExpectedDurationFollowsTheLengthLimit) {
   const std::string clip = convtest::ShortClip();
   const std::string dir = convtest::OutputFolder("duration");
