@@ -33,8 +33,7 @@ function(vornel_add_tests)
     add_executable(${target} ${src})
     target_compile_options(${target} PRIVATE ${VORNEL_WARNINGS})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} vornel_test_support GTest::gtest GTest::gmock)
-    gtest_discover_tests(${target}
-      DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen;VORNEL_FIXTURE_DIR=${PROJECT_BINARY_DIR}/fixtures")
+    # The test main itself selects SDL's dummy audio driver and Qt's offscreen platform.
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

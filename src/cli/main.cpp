@@ -17,7 +17,7 @@ std::vector<Command>& registry() {
 
 void printHelp() {
   std::printf("Usage: vornel-cli COMMAND [ARGUMENTS]\n\nCommands:\n");
-  for (const Command& c : Commands()) std::printf("  %-58s %s\n", c.usage, c.summary);
+  for (const Command& c : Commands()) std::printf("  %s\n      %s\n", c.usage, c.summary);
   std::printf("\nvornel-cli COMMAND --help shows a command's usage.\n");
 }
 
