@@ -128,7 +128,7 @@ int TVideoState::AudioDecodeFrame(double* pts_ptr) {
 // Shortens or lengthens a block so that audio follows the master clock, when audio is not the master.
 int TVideoState::SynchronizeAudio(int16_t* samples, int samples_size) {
   const int n = 2 * audio_channels;
-  if (!((av_sync_type == Tav_sync_type::AV_SYNC_VIDEO_MASTER && video_st) ||
+  if (!((av_sync_type == Tav_sync_type::AV_SYNC_VIDEO_MASTER && video_open) ||
         av_sync_type == Tav_sync_type::AV_SYNC_EXTERNAL_CLOCK))
     return samples_size;
   const double diff = get_audio_clock() - get_master_clock();

@@ -144,6 +144,7 @@ int TVideoState::StreamComponentOpen(int stream_index) {
       frame_last_delay = 40e-3;
       video_current_pos = -1;
       videoq.Init();
+      video_open = true;
       video_tid = std::thread([this] { VideoThread(); });
       break;
     }
@@ -173,6 +174,7 @@ void TVideoState::StreamComponentClose(int stream_index) {
       audioq.End();
       break;
     case AVMEDIA_TYPE_VIDEO:
+      video_open = false;
       videoq.Abort();
       {
         std::lock_guard lock(pictq_mutex);
@@ -242,9 +244,9 @@ double TVideoState::get_external_clock() {
 double TVideoState::get_master_clock() {
   switch (av_sync_type) {
     case Tav_sync_type::AV_SYNC_VIDEO_MASTER:
-      return video_st ? get_video_clock() : get_audio_clock();
+      return video_open ? get_video_clock() : get_audio_clock();
     case Tav_sync_type::AV_SYNC_AUDIO_MASTER:
-      return audio_st ? get_audio_clock() : get_video_clock();
+      return audio_open ? get_audio_clock() : get_video_clock();
     default:
       return get_external_clock();
   }

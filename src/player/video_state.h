@@ -116,7 +116,8 @@ class TVideoState {
 
   // -- Audio. The decoding fields belong to the audio callback once the device runs.
   int audio_stream = -1;
-  std::atomic<bool> audio_open{false};  // for the refresh thread, which must not touch the stream fields
+  std::atomic<bool> audio_open{
+      false};  // for the refresh thread and the clocks: the stream fields belong to others
   AVStream* audio_st = nullptr;
   std::unique_ptr<AVCodecContext, CodecCloser> audio_dec;
   TPacketQueue audioq;
@@ -166,6 +167,7 @@ class TVideoState {
 
   // -- Video.
   int video_stream = -1;
+  std::atomic<bool> video_open{false};  // for the clocks, read by other threads than the stream's owner
   AVStream* video_st = nullptr;
   std::unique_ptr<AVCodecContext, CodecCloser> video_dec;
   TPacketQueue videoq;

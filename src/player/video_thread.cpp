@@ -193,7 +193,7 @@ double TVideoState::ComputeTargetTime(double frame_current_pts) {
   else
     frame_last_delay = delay;
   frame_last_pts = frame_current_pts;
-  if ((av_sync_type == Tav_sync_type::AV_SYNC_AUDIO_MASTER && audio_st) ||
+  if ((av_sync_type == Tav_sync_type::AV_SYNC_AUDIO_MASTER && audio_open) ||
       av_sync_type == Tav_sync_type::AV_SYNC_EXTERNAL_CLOCK) {
     const double diff = get_video_clock() - get_master_clock();
     const double sync_threshold = std::max(AV_SYNC_THRESHOLD, delay);

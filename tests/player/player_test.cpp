@@ -315,6 +315,7 @@ TEST_F(PlayerTest, HookDrawsOnEveryPicture) {
   const TBitmap& frame = player.CurrentFrame();
   ASSERT_EQ(frame.Width, 160);
   EXPECT_GT(frame.Row(5)[80 * 3], 240) << "the hook's drawing is in the picture";
+  player.Stop(true);  // before the handler's counter goes out of scope
 }
 
 TEST_F(PlayerTest, OpenFailuresLeaveThePlayerIdle) {
