@@ -254,20 +254,28 @@ int TCustomAVProbe::streamIndexOfKind(int AStreamIndex, int mediaType) {
   return AStreamIndex;
 }
 
+namespace {
+// The facts audio and video streams share: language, codec, start, duration and bit rate.
+template <typename TInfo>
+void fillTimedStreamInfo(TInfo& info, const AVStream* stream) {
+  const AVRational tb = usableTimeBase(stream->time_base);
+  info.Language = MetadataValue(stream->metadata, "language", "");
+  info.CodecName = CodecDisplayName(stream->codecpar, false);
+  info.StartTime = stream->start_time;
+  info.StartTimeScaled = scaled(stream->start_time, tb);
+  info.Duration = stream->duration;
+  info.DurationScaled = scaled(stream->duration, tb);
+  info.BitRate = stream->codecpar->bit_rate;
+}
+}  // namespace
+
 TAudioStreamInfo TCustomAVProbe::AudioStreamInfo(int AStreamIndex) {
   TAudioStreamInfo info;
   const int index = streamIndexOfKind(AStreamIndex, AVMEDIA_TYPE_AUDIO);
   if (index < 0) return info;
   const AVStream* stream = FFileHandle->streams[index];
   const AVCodecParameters* par = stream->codecpar;
-  const AVRational tb = usableTimeBase(stream->time_base);
-  info.Language = MetadataValue(stream->metadata, "language", "");
-  info.CodecName = CodecDisplayName(par, false);
-  info.StartTime = stream->start_time;
-  info.StartTimeScaled = scaled(stream->start_time, tb);
-  info.Duration = stream->duration;
-  info.DurationScaled = scaled(stream->duration, tb);
-  info.BitRate = par->bit_rate;
+  fillTimedStreamInfo(info, stream);
   info.Channels = par->ch_layout.nb_channels;
   info.SampleRate = par->sample_rate;
   info.SampleFormat = par->format;
@@ -280,14 +288,7 @@ TVideoStreamInfo TCustomAVProbe::VideoStreamInfo(int AStreamIndex) {
   if (index < 0) return info;
   const AVStream* stream = FFileHandle->streams[index];
   const AVCodecParameters* par = stream->codecpar;
-  const AVRational tb = usableTimeBase(stream->time_base);
-  info.Language = MetadataValue(stream->metadata, "language", "");
-  info.CodecName = CodecDisplayName(par, false);
-  info.StartTime = stream->start_time;
-  info.StartTimeScaled = scaled(stream->start_time, tb);
-  info.Duration = stream->duration;
-  info.DurationScaled = scaled(stream->duration, tb);
-  info.BitRate = par->bit_rate;
+  fillTimedStreamInfo(info, stream);
   info.Height = par->height;
   info.Width = par->width;
   const AVRational sar = par->sample_aspect_ratio;
